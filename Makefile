@@ -1,0 +1,36 @@
+# The README's commands. Each one installs what it needs first.
+BUILD   ?= build
+JOBS    ?= $(shell nproc)
+CMAKE   := cmake -G Ninja
+
+.PHONY: all deps test release run bench fuzz format clean
+
+all: test
+
+deps:
+	@scripts/install-deps
+
+# Debug-ish build with AddressSanitizer and UndefinedBehaviorSanitizer; every test through CTest.
+test: deps
+	$(CMAKE) -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSV_SANITIZE=ON -DSV_BUILD_TESTS=ON
+	cmake --build $(BUILD)/test -j $(JOBS)
+	cd $(BUILD)/test && ctest --output-on-failure -j $(JOBS)
+
+release: deps
+	$(CMAKE) -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DSV_BUILD_TESTS=OFF -DSV_BUILD_BENCH=ON
+	cmake --build $(BUILD)/release -j $(JOBS)
+
+run: release
+	@scripts/run $(BUILD)/release
+
+bench: release
+	@scripts/bench $(BUILD)/release
+
+fuzz: deps
+	@scripts/fuzz $(BUILD)/fuzz
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

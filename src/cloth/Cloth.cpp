@@ -1,0 +1,143 @@
+#include "cloth/Cloth.h"
+
+#include "core/Random.h"
+
+namespace sv {
+
+namespace {
+
+constexpr std::int32_t kColumns = 10;
+constexpr std::int32_t kRows = 10;
+constexpr double kSpacing = 0.5;
+constexpr double kMass = 0.09;
+constexpr double kStiffness = 0.28;
+constexpr double kDamping = 0.21;
+
+constexpr double kPushCoefficient = -0.002;
+constexpr float kAngleScale = 4.0f;
+constexpr float kAngleDivisor = 1.52587890625e-05f;  // 1 / 65536
+constexpr double kGravityCoefficient = -0.0098;
+constexpr double kDampingThreshold = 0.01;
+const Vec3D kTurningAxis{0.0, 1.0, 0.0};
+
+}  // namespace
+
+Cloth::Cloth() {
+  columns = kColumns;
+  rows = kRows;
+  buildParticles();
+  buildSprings();
+}
+
+void Cloth::buildParticles() {
+  particles.setLength(static_cast<std::size_t>(columns) * rows);
+  for (std::int32_t i = 0; i < columns; ++i) {
+    ClothParticle& p = particles[i];
+    p.pinned = 1;
+    p.velocity.fill(0.0);
+    p.acceleration.fill(0.0);
+  }
+  for (std::int32_t j = 0; j < rows; ++j) {
+    for (std::int32_t i = 0; i < columns; ++i) {
+      ClothParticle& p = particles[i + j * columns];
+      p.position.x = i * kSpacing;
+      p.position.y = j * kSpacing;
+      p.position.z = 0.0;
+      p.mass = kMass;
+    }
+  }
+}
+
+void Cloth::addSpring(std::int32_t& k, std::int32_t first, std::int32_t second) {
+  ClothSpring& s = springs[k++];
+  s.first = first;
+  s.second = second;
+  s.stiffness = kStiffness;
+  s.damping = kDamping;
+}
+
+// Horizontal neighbours, then vertical neighbours, then both diagonals of every cell.
+void Cloth::buildSprings() {
+  const std::int32_t count = rows * (columns - 1) + columns * (rows - 1) + 2 * (columns - 1) * (rows - 1);
+  springs.setLength(count);
+  std::int32_t k = 0;
+  for (std::int32_t j = 0; j < rows; ++j)
+    for (std::int32_t i = 0; i < columns - 1; ++i) addSpring(k, i + j * columns, i + 1 + j * columns);
+  for (std::int32_t j = 0; j < rows - 1; ++j)
+    for (std::int32_t i = 0; i < columns; ++i) addSpring(k, i + j * columns, i + (j + 1) * columns);
+  for (std::int32_t j = 0; j < rows - 1; ++j) {
+    for (std::int32_t i = 0; i < columns - 1; ++i) {
+      addSpring(k, i + j * columns, i + 1 + (j + 1) * columns);
+      addSpring(k, i + 1 + j * columns, i + (j + 1) * columns);
+    }
+  }
+  for (ClothSpring& s : springs) {
+    Vec3D d;
+    d.set(particles[s.first].position);
+    d.sub(particles[s.second].position);
+    s.restLength = d.length();
+  }
+}
+
+// Five passes in order. Clear, push and gravity only touch their own particle, so they are walked
+// together per particle with the same bits as three separate sweeps.
+void Cloth::step(double dt) {
+  applyBodyForces();
+  applySprings();
+  integrate(dt);
+}
+
+// Passes 1-3: clear, a small push of random heading, gravity. Pinned particles draw too.
+void Cloth::applyBodyForces() {
+  for (ClothParticle& p : particles) {
+    p.force.fill(0.0);
+    p.force.x = p.mass * kPushCoefficient;
+    const float angle = static_cast<float>(nextRandom() & 0xFFFFu) * kAngleScale * kAngleDivisor;
+    p.force.rotate(angle, kTurningAxis);
+    p.force.y = p.mass * kGravityCoefficient;
+  }
+}
+
+// Pass 4: damped springs; a pinned end takes no force, the free end still does.
+void Cloth::applySprings() {
+  ClothParticle* const ps = particles.data();
+  for (const ClothSpring& s : springs) {
+    ClothParticle& a = ps[s.first];
+    ClothParticle& b = ps[s.second];
+    Vec3D dp;
+    dp.set(a.position);
+    dp.sub(b.position);
+    Vec3D dv;
+    dv.set(a.velocity);
+    dv.sub(b.velocity);
+
+    Vec3D f;
+    f.set(dp);
+    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
+    const double magnitude = len > kDampingThreshold
+                                 ? -(s.stiffness * (len - s.restLength) + s.damping * dv.dot(dp) / len)
+                                 : -(s.stiffness * (len - s.restLength));
+    f.scale(magnitude);
+    Vec3D g = f;
+    g.negate();
+    if (a.pinned == 0) a.force.add(f);
+    if (b.pinned == 0) b.force.add(g);
+  }
+}
+
+// Pass 5: semi-implicit Euler for free particles; acceleration keeps force * dt / mass.
+void Cloth::integrate(double dt) {
+  for (ClothParticle& p : particles) {
+    if (p.pinned == 1) continue;
+    Vec3D a = p.force;
+    a.scale(dt / p.mass);
+    p.acceleration = a;
+    a.scale(dt);
+    p.velocity.add(a);
+    Vec3D travel = p.velocity;
+    travel.scale(dt);
+    p.position.add(travel);
+  }
+}
+
+}  // namespace sv

@@ -1,0 +1,35 @@
+// The 10 x 10 cloth: point masses 0.5 apart in the plane z = 0, joined by structural and diagonal
+// springs, its first row pinned. It pushes nothing and touches nothing else in the scene.
+#pragma once
+
+#include <cstdint>
+
+#include "cloth/ClothParticle.h"
+#include "cloth/ClothSpring.h"
+#include "core/Array.h"
+#include "core/Object.h"
+
+namespace sv {
+
+class Cloth : public Object {
+ public:
+  Cloth();
+
+  virtual void step(double dt);
+
+  // Particle (column i, row j) is at index i + j * columns.
+  Array<ClothParticle> particles;
+  Array<ClothSpring> springs;
+  std::int32_t columns = 0;
+  std::int32_t rows = 0;
+
+ private:
+  void buildParticles();
+  void buildSprings();
+  void addSpring(std::int32_t& k, std::int32_t first, std::int32_t second);
+  void applyBodyForces();
+  void applySprings();
+  void integrate(double dt);
+};
+
+}  // namespace sv

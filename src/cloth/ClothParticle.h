@@ -1,0 +1,20 @@
+// One point mass of the cloth. Pinned particles (the first row) never move.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "scene/Vec3D.h"
+
+namespace sv {
+
+struct ClothParticle {
+  Vec3D position;
+  Vec3D velocity;
+  Vec3D acceleration;  // force * dt / mass of the last step: the velocity change divided by dt
+  Vec3D force;
+  double mass = std::numeric_limits<double>::quiet_NaN();
+  std::int32_t pinned = 0;
+};
+
+}  // namespace sv

@@ -1,0 +1,17 @@
+// A spring between two vertices of a mesh. The constants are set when the mesh is built.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+namespace sv {
+
+struct MeshSpring {
+  std::int32_t first = 0;
+  std::int32_t second = 0;
+  double stiffness = std::numeric_limits<double>::quiet_NaN();
+  double damping = std::numeric_limits<double>::quiet_NaN();
+  double restLength = std::numeric_limits<double>::quiet_NaN();
+};
+
+}  // namespace sv
