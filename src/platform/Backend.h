@@ -1,0 +1,32 @@
+// What the generic Win32 layer asks of a windowing backend (calls going down). Exactly one backend is
+// linked into a program: GlfwBackend.cpp for the real window, RecordingBackend.cpp for unit tests.
+// Events come back up through the functions of Input.h.
+#pragma once
+
+#include "platform/Registry.h"
+
+namespace sv::platform::backend {
+
+// Makes the native window of `window` at its position and size, hidden. With a pixel format, the
+// window gets an OpenGL context honouring it as far as the system allows; without one, no context.
+bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* format);
+void showNativeWindow(WindowRecord& window);
+void destroyNativeWindow(WindowRecord& window);
+void setNativeTitle(WindowRecord& window);
+
+// Drawable size in pixels, and the screen position (pixels) of the client area's top left corner.
+void clientSize(const WindowRecord& window, int& width, int& height);
+void clientOrigin(const WindowRecord& window, int& x, int& y);
+// The cursor on the screen now, in pixels; false when it cannot be known.
+bool cursorPosition(int& x, int& y);
+
+// Makes the OpenGL context of `window` current on this thread, or none when null.
+bool makeContextCurrent(WindowRecord* window);
+bool swapBuffers(WindowRecord& window);
+
+// Handles the events that are waiting; waitEvents first blocks until there is at least one.
+void pollEvents();
+// false when the window system cannot be waited on (it was never reached).
+bool waitEvents();
+
+}  // namespace sv::platform::backend

@@ -1,0 +1,242 @@
+// The real backend: native windows, OpenGL contexts and events from GLFW 3. X11 fixes a window's
+// visual when the window is made, so the native window is made when the pixel format is set (or, for
+// a window without one, when its creation ends). GLFW callbacks only record events (Input.h); window
+// procedures run later, from GetMessageA, never inside GLFW.
+#include "platform/Backend.h"
+#include "platform/GlfwTranslate.h"
+#include "platform/Input.h"
+#include "platform/Registry.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include <GLFW/glfw3.h>
+
+namespace sv::platform {
+
+namespace {
+
+bool initialized = false;
+
+void reportError(int code, const char* description) {
+  std::fprintf(stderr, "window system error 0x%x: %s\n", code, description);
+}
+
+bool ensureInitialized() {
+  if (initialized) return true;
+  glfwSetErrorCallback(reportError);
+  if (glfwInit() != GLFW_TRUE) return false;
+  initialized = true;
+  std::atexit(glfwTerminate);
+  return true;
+}
+
+GLFWwindow* nativeOf(const WindowRecord& window) { return static_cast<GLFWwindow*>(window.native); }
+
+HWND handleOf(GLFWwindow* native) { return static_cast<HWND>(glfwGetWindowUserPointer(native)); }
+
+// Screen units to pixels for this window (1 unless the screen is high-DPI).
+double pixelScale(GLFWwindow* native) {
+  int windowWidth = 0, windowHeight = 0, framebufferWidth = 0, framebufferHeight = 0;
+  glfwGetWindowSize(native, &windowWidth, &windowHeight);
+  glfwGetFramebufferSize(native, &framebufferWidth, &framebufferHeight);
+  return windowWidth > 0 && framebufferWidth > 0 ? double(framebufferWidth) / windowWidth : 1.0;
+}
+
+void clientCursor(GLFWwindow* native, int& x, int& y) {
+  double cursorX = 0, cursorY = 0;
+  int windowWidth = 0, windowHeight = 0, framebufferWidth = 0, framebufferHeight = 0;
+  glfwGetCursorPos(native, &cursorX, &cursorY);
+  glfwGetWindowSize(native, &windowWidth, &windowHeight);
+  glfwGetFramebufferSize(native, &framebufferWidth, &framebufferHeight);
+  x = clientPixel(cursorX, windowWidth, framebufferWidth);
+  y = clientPixel(cursorY, windowHeight, framebufferHeight);
+}
+
+// Key events can go to another client (a desktop that takes Alt+drag, focus elsewhere); the modifier
+// bits of a button event are the server's own view, so the key state is brought in line with them.
+void syncModifiers(int mods) {
+  static constexpr int kGroups[3][5] = {
+      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, 0, 0},
+      {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0, 0},
+      {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
+  };
+  const KeyboardState& keys = Registry::instance().keys;
+  for (const auto& group : kGroups) {
+    bool held = modifiersHold(mods, group[0]);
+    if (held && !keys.isDown(group[0])) inputKey(group[0], true);
+    if (!held && keys.isDown(group[0])) {
+      for (int key : group) inputKey(key, false);
+    }
+  }
+}
+
+void onCursorMove(GLFWwindow* native, double, double) {
+  int x = 0, y = 0;
+  clientCursor(native, x, y);
+  inputMouseMove(handleOf(native), x, y);
+}
+
+void onMouseButton(GLFWwindow* native, int button, int action, int mods) {
+  UINT message = buttonMessage(button, action);
+  if (message == 0) return;
+  syncModifiers(mods);
+  int x = 0, y = 0;
+  clientCursor(native, x, y);
+  inputMouseButton(handleOf(native), message, x, y);
+}
+
+void onScroll(GLFWwindow* native, double, double yOffset) {
+  int delta = wheelDelta(yOffset);
+  if (delta == 0) return;
+  int x = 0, y = 0;
+  if (!backend::cursorPosition(x, y)) return;
+  inputMouseWheel(handleOf(native), delta, x, y);
+}
+
+void onKey(GLFWwindow*, int key, int, int action, int) {
+  int virtualKey = virtualKeyOf(key);
+  if (virtualKey != 0) inputKey(virtualKey, action != GLFW_RELEASE);
+}
+
+void onFramebufferSize(GLFWwindow* native, int width, int height) {
+  bool minimized = glfwGetWindowAttrib(native, GLFW_ICONIFIED) == GLFW_TRUE;
+  inputResize(handleOf(native), minimized ? 0 : width, minimized ? 0 : height, minimized);
+}
+
+void onIconify(GLFWwindow* native, int iconified) {
+  int width = 0, height = 0;
+  glfwGetFramebufferSize(native, &width, &height);
+  inputResize(handleOf(native), iconified ? 0 : width, iconified ? 0 : height, iconified == GLFW_TRUE);
+}
+
+void onRefresh(GLFWwindow* native) { inputExpose(handleOf(native)); }
+
+void onClose(GLFWwindow* native) {
+  // The window procedure decides: DefWindowProcA destroys the window on the WM_CLOSE posted here.
+  glfwSetWindowShouldClose(native, GLFW_FALSE);
+  inputClose(handleOf(native));
+}
+
+void requestFormat(const PIXELFORMATDESCRIPTOR* format, bool exact) {
+  if (format == nullptr) {
+    glfwWindowHint(GLFW_CLIENT_API, GLFW_NO_API);
+    return;
+  }
+  glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
+  glfwWindowHint(GLFW_DOUBLEBUFFER, (format->dwFlags & PFD_DOUBLEBUFFER) ? GLFW_TRUE : GLFW_FALSE);
+  int channelBits = format->cColorBits / 3;
+  glfwWindowHint(GLFW_RED_BITS, exact ? channelBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_GREEN_BITS, exact ? channelBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_BLUE_BITS, exact ? channelBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_ALPHA_BITS, exact ? format->cAlphaBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_DEPTH_BITS, exact ? format->cDepthBits : GLFW_DONT_CARE);
+  glfwWindowHint(GLFW_STENCIL_BITS, exact ? format->cStencilBits : GLFW_DONT_CARE);
+}
+
+GLFWwindow* makeWindow(const WindowRecord& window, const PIXELFORMATDESCRIPTOR* format) {
+  // Bit depths are preferences; when even the closest match is refused, anything with the same
+  // buffering is taken, as Win32's ChoosePixelFormat returns the nearest format it has.
+  for (bool exact : {true, false}) {
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    requestFormat(format, exact);
+    int width = window.width > 0 ? window.width : 1;
+    int height = window.height > 0 ? window.height : 1;
+    if (GLFWwindow* native = glfwCreateWindow(width, height, window.text.c_str(), nullptr, nullptr)) return native;
+    if (format == nullptr) break;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+namespace backend {
+
+bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* format) {
+  if (!ensureInitialized()) return false;
+  GLFWwindow* native = makeWindow(window, format);
+  if (native == nullptr) return false;
+  glfwSetWindowUserPointer(native, window.handle);
+  glfwSetWindowPos(native, window.x, window.y);
+  glfwSetCursorPosCallback(native, onCursorMove);
+  glfwSetMouseButtonCallback(native, onMouseButton);
+  glfwSetScrollCallback(native, onScroll);
+  glfwSetKeyCallback(native, onKey);
+  glfwSetFramebufferSizeCallback(native, onFramebufferSize);
+  glfwSetWindowIconifyCallback(native, onIconify);
+  glfwSetWindowRefreshCallback(native, onRefresh);
+  glfwSetWindowCloseCallback(native, onClose);
+  window.native = native;
+  return true;
+}
+
+void showNativeWindow(WindowRecord& window) { glfwShowWindow(nativeOf(window)); }
+
+void destroyNativeWindow(WindowRecord& window) {
+  glfwDestroyWindow(nativeOf(window));
+  window.native = nullptr;
+}
+
+void setNativeTitle(WindowRecord& window) { glfwSetWindowTitle(nativeOf(window), window.text.c_str()); }
+
+void clientSize(const WindowRecord& window, int& width, int& height) {
+  if (window.native == nullptr) {
+    width = window.width;
+    height = window.height;
+    return;
+  }
+  glfwGetFramebufferSize(nativeOf(window), &width, &height);
+}
+
+void clientOrigin(const WindowRecord& window, int& x, int& y) {
+  if (window.native == nullptr) {
+    x = window.x;
+    y = window.y;
+    return;
+  }
+  int screenX = 0, screenY = 0;
+  glfwGetWindowPos(nativeOf(window), &screenX, &screenY);
+  double scale = pixelScale(nativeOf(window));
+  x = static_cast<int>(std::lround(screenX * scale));
+  y = static_cast<int>(std::lround(screenY * scale));
+}
+
+bool cursorPosition(int& x, int& y) {
+  Registry& registry = Registry::instance();
+  WindowRecord* reference = registry.capture != nullptr ? registry.window(registry.capture) : nullptr;
+  if (reference == nullptr || reference->native == nullptr) reference = registry.anyShownWindow();
+  if (reference == nullptr) return false;
+  int originX = 0, originY = 0, clientX = 0, clientY = 0;
+  clientOrigin(*reference, originX, originY);
+  clientCursor(nativeOf(*reference), clientX, clientY);
+  x = originX + clientX;
+  y = originY + clientY;
+  return true;
+}
+
+bool makeContextCurrent(WindowRecord* window) {
+  if (!initialized) return window == nullptr;
+  glfwMakeContextCurrent(window != nullptr ? nativeOf(*window) : nullptr);
+  return glfwGetCurrentContext() == (window != nullptr ? nativeOf(*window) : nullptr);
+}
+
+bool swapBuffers(WindowRecord& window) {
+  glfwSwapBuffers(nativeOf(window));
+  return true;
+}
+
+void pollEvents() {
+  if (initialized) glfwPollEvents();
+}
+
+bool waitEvents() {
+  if (!initialized) return false;
+  glfwWaitEvents();
+  return true;
+}
+
+}  // namespace backend
+}  // namespace sv::platform

@@ -1,0 +1,57 @@
+// Key and button state for GetKeyState (see KeyboardState.h).
+#include "platform/KeyboardState.h"
+
+namespace sv::platform {
+
+namespace {
+bool inRange(int virtualKey) { return virtualKey > 0 && virtualKey < 256; }
+}  // namespace
+
+void KeyboardState::press(int virtualKey) {
+  if (!inRange(virtualKey)) return;
+  if (!down[virtualKey]) toggled[virtualKey] = !toggled[virtualKey];
+  down[virtualKey] = true;
+}
+
+void KeyboardState::release(int virtualKey) {
+  if (inRange(virtualKey)) down[virtualKey] = false;
+}
+
+bool KeyboardState::physicalDown(int virtualKey) const { return inRange(virtualKey) && down[virtualKey]; }
+
+bool KeyboardState::isDown(int virtualKey) const {
+  switch (virtualKey) {
+    case VK_SHIFT:
+      return physicalDown(VK_SHIFT) || physicalDown(VK_LSHIFT) || physicalDown(VK_RSHIFT);
+    case VK_CONTROL:
+      return physicalDown(VK_CONTROL) || physicalDown(VK_LCONTROL) || physicalDown(VK_RCONTROL);
+    case VK_MENU:
+      return physicalDown(VK_MENU) || physicalDown(VK_LMENU) || physicalDown(VK_RMENU) || physicalDown(VK_LWIN) ||
+             physicalDown(VK_RWIN);
+    default:
+      return physicalDown(virtualKey);
+  }
+}
+
+SHORT KeyboardState::keyState(int virtualKey) const {
+  int state = isDown(virtualKey) ? 0x8000 : 0;
+  if (inRange(virtualKey) && toggled[virtualKey]) state |= 1;
+  return static_cast<SHORT>(static_cast<std::uint16_t>(state));
+}
+
+WPARAM KeyboardState::mouseKeyFlags() const {
+  WPARAM flags = 0;
+  if (isDown(VK_LBUTTON)) flags |= MK_LBUTTON;
+  if (isDown(VK_RBUTTON)) flags |= MK_RBUTTON;
+  if (isDown(VK_SHIFT)) flags |= MK_SHIFT;
+  if (isDown(VK_CONTROL)) flags |= MK_CONTROL;
+  if (isDown(VK_MBUTTON)) flags |= MK_MBUTTON;
+  return flags;
+}
+
+void KeyboardState::clear() {
+  down.fill(false);
+  toggled.fill(false);
+}
+
+}  // namespace sv::platform

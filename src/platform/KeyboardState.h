@@ -1,0 +1,29 @@
+// Which keys and mouse buttons are down, as GetKeyState reports them. The backends record physical
+// keys (left and right Shift, Ctrl, Alt, Super); the generic keys combine them. Super counts as Alt,
+// because many desktops take Alt+drag for moving windows and the viewer's drags need Alt.
+#pragma once
+
+#include "platform/Win32Subset.h"
+
+#include <array>
+
+namespace sv::platform {
+
+class KeyboardState {
+ public:
+  void press(int virtualKey);
+  void release(int virtualKey);
+  bool isDown(int virtualKey) const;
+  // Win32 form: bit 15 set while down, bit 0 toggled by every press.
+  SHORT keyState(int virtualKey) const;
+  // MK_ flags of mouse messages: buttons, Shift and Ctrl.
+  WPARAM mouseKeyFlags() const;
+  void clear();
+
+ private:
+  bool physicalDown(int virtualKey) const;
+  std::array<bool, 256> down{};
+  std::array<bool, 256> toggled{};
+};
+
+}  // namespace sv::platform

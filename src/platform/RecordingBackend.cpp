@@ -1,0 +1,92 @@
+// The recording backend for unit tests (see RecordingBackend.h). A window's client area sits at its
+// creation position on the screen and has its creation size.
+#include "platform/RecordingBackend.h"
+
+#include "platform/Backend.h"
+#include "platform/Input.h"
+#include "platform/Registry.h"
+
+#include <string>
+
+namespace sv::platform {
+
+namespace {
+char nativeWindow;
+
+std::string handleText(HWND window) { return std::to_string(reinterpret_cast<std::uintptr_t>(window)); }
+}  // namespace
+
+RecordingBackend& RecordingBackend::instance() {
+  static RecordingBackend backend;
+  return backend;
+}
+
+void RecordingBackend::reset() {
+  Registry::instance().clear();
+  forgetSentMessages();
+  instance() = RecordingBackend{};
+}
+
+namespace backend {
+
+bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* format) {
+  RecordingBackend& recording = RecordingBackend::instance();
+  if (recording.failNativeWindow || (format != nullptr && recording.failOpenGLWindow)) return false;
+  recording.calls.push_back(std::string("create ") + (format != nullptr ? "gl " : "plain ") + std::to_string(window.x) +
+                            " " + std::to_string(window.y) + " " + std::to_string(window.width) + "x" +
+                            std::to_string(window.height));
+  window.native = &nativeWindow;
+  return true;
+}
+
+void showNativeWindow(WindowRecord&) { RecordingBackend::instance().calls.push_back("show"); }
+
+void destroyNativeWindow(WindowRecord& window) {
+  RecordingBackend::instance().calls.push_back("destroy");
+  window.native = nullptr;
+}
+
+void setNativeTitle(WindowRecord& window) { RecordingBackend::instance().calls.push_back("title " + window.text); }
+
+void clientSize(const WindowRecord& window, int& width, int& height) {
+  width = window.width;
+  height = window.height;
+}
+
+void clientOrigin(const WindowRecord& window, int& x, int& y) {
+  x = window.x;
+  y = window.y;
+}
+
+bool cursorPosition(int& x, int& y) {
+  RecordingBackend& recording = RecordingBackend::instance();
+  x = recording.cursor.x;
+  y = recording.cursor.y;
+  return recording.cursorKnown;
+}
+
+bool makeContextCurrent(WindowRecord* window) {
+  RecordingBackend& recording = RecordingBackend::instance();
+  if (window != nullptr && recording.failMakeCurrent) return false;
+  recording.current = window != nullptr ? window->handle : nullptr;
+  recording.calls.push_back("current " + (window != nullptr ? handleText(window->handle) : std::string("none")));
+  return true;
+}
+
+bool swapBuffers(WindowRecord&) {
+  RecordingBackend::instance().calls.push_back("swap");
+  return true;
+}
+
+void pollEvents() {}
+
+bool waitEvents() {
+  RecordingBackend& recording = RecordingBackend::instance();
+  ++recording.waits;
+  if (!recording.onWait) return false;
+  recording.onWait();
+  return true;
+}
+
+}  // namespace backend
+}  // namespace sv::platform

@@ -1,0 +1,79 @@
+// The state behind the Win32 subset: registered classes, live windows with their device contexts and
+// OpenGL contexts, the message queue, key state and mouse capture. Handles are opaque numbers that are
+// never reused, so a stale or forged handle is recognised instead of dereferenced.
+#pragma once
+
+#include "platform/KeyboardState.h"
+#include "platform/MessageQueue.h"
+#include "platform/Win32Subset.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace sv::platform {
+
+struct WindowClassRecord {
+  std::string name;
+  UINT style = 0;
+  WNDPROC procedure = nullptr;
+  HINSTANCE instance = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+};
+
+struct WindowRecord {
+  HWND handle = nullptr;
+  HDC deviceContext = nullptr;
+  WNDPROC procedure = nullptr;
+  UINT classStyle = 0;
+  std::string text;
+  DWORD style = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+  bool alive = true;     // false from the start of its destruction
+  bool invalid = false;  // needs a WM_PAINT
+  bool shown = false;
+  int pixelFormat = 0;  // 0 until SetPixelFormat succeeds
+  PIXELFORMATDESCRIPTOR format{};
+  int backgroundMode = OPAQUE;
+  HGLRC context = nullptr;  // its live OpenGL context, if any
+  void* native = nullptr;   // the backend's window
+};
+
+struct ContextRecord {
+  HWND window = nullptr;
+};
+
+class Registry {
+ public:
+  static Registry& instance();
+
+  WindowRecord* window(HWND handle);
+  WindowRecord* windowOfDeviceContext(HDC deviceContext);
+  ContextRecord* context(HGLRC handle);
+  WindowClassRecord* windowClass(const std::string& name);
+
+  WindowRecord& addWindow();
+  HGLRC addContext(HWND window);
+  void removeWindow(HWND handle);
+  void removeContext(HGLRC handle);
+
+  // The first live window (of `filter` when not null) that waits for a WM_PAINT, or null.
+  WindowRecord* firstInvalidWindow(HWND filter);
+  WindowRecord* anyShownWindow();
+
+  std::map<std::string, WindowClassRecord> classes;
+  std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> windows;
+  std::map<std::uintptr_t, ContextRecord> contexts;
+  MessageQueue queue;
+  KeyboardState keys;
+  HWND capture = nullptr;
+  HGLRC currentContext = nullptr;
+  ATOM nextAtom = 0xC000;
+  std::uintptr_t nextHandle = 0x10000;
+
+  void clear();
+};
+
+}  // namespace sv::platform

@@ -1,0 +1,365 @@
+// winuser.h entry points of the Win32 subset: classes, windows, messages, painting and mouse input,
+// over the Registry and whichever backend is linked. Each call paraphrases its Win32 contract above it.
+#include "platform/Backend.h"
+#include "platform/Input.h"
+#include "platform/Registry.h"
+#include "platform/Win32Subset.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <string>
+
+using sv::platform::Registry;
+using sv::platform::WindowClassRecord;
+using sv::platform::WindowRecord;
+
+namespace {
+
+Registry& registry() { return Registry::instance(); }
+
+// Win32 class names compare without regard to case.
+std::string classKey(LPCSTR name) {
+  std::string key(name);
+  std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return key;
+}
+
+bool isAtom(LPCSTR name) { return (reinterpret_cast<UINT_PTR>(name) >> 16) == 0; }
+
+// Calls the window procedure without checking that the window is alive (WM_DESTROY needs that).
+LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowRecord* record = registry().window(window);
+  if (record == nullptr) return 0;
+  WNDPROC procedure = record->procedure;
+  return procedure(window, message, wParam, lParam);
+}
+
+// Win32 DestroyWindow: WM_DESTROY, then WM_NCDESTROY, then the handle is gone. The window's OpenGL
+// context stays until wglDeleteContext but can no longer be made current.
+void destroyWindow(HWND window) {
+  WindowRecord* record = registry().window(window);
+  if (record == nullptr || !record->alive) return;
+  record->alive = false;
+  if (registry().capture == window) registry().capture = nullptr;
+  callProcedure(window, WM_DESTROY, 0, 0);
+  callProcedure(window, WM_NCDESTROY, 0, 0);
+  record = registry().window(window);
+  if (record == nullptr) return;
+  if (record->context != nullptr && registry().currentContext == record->context) {
+    sv::platform::backend::makeContextCurrent(nullptr);
+    registry().currentContext = nullptr;
+  }
+  if (record->native != nullptr) sv::platform::backend::destroyNativeWindow(*record);
+  registry().queue.removeMessagesFor(window);
+  registry().removeWindow(window);
+}
+
+WindowRecord* liveWindow(HWND window) {
+  WindowRecord* record = registry().window(window);
+  return record != nullptr && record->alive ? record : nullptr;
+}
+
+}  // namespace
+
+// Registers a window class. Fails (0) when cbSize is not the structure's size, there is no window
+// procedure or name, or the name is taken; otherwise returns a class atom.
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA)) return 0;
+  if (windowClass->lpfnWndProc == nullptr || windowClass->lpszClassName == nullptr) return 0;
+  if (isAtom(windowClass->lpszClassName) || windowClass->lpszClassName[0] == '\0') return 0;
+  std::string key = classKey(windowClass->lpszClassName);
+  if (registry().windowClass(key) != nullptr) return 0;
+  WindowClassRecord record;
+  record.name = windowClass->lpszClassName;
+  record.style = windowClass->style;
+  record.procedure = windowClass->lpfnWndProc;
+  record.instance = windowClass->hInstance;
+  record.cursor = windowClass->hCursor;
+  record.background = windowClass->hbrBackground;
+  registry().classes.emplace(key, record);
+  return registry().nextAtom++;
+}
+
+// Creates a top-level window of a registered class. WM_NCCREATE and WM_CREATE are sent before it
+// returns (lParam points to the CREATESTRUCTA); FALSE from WM_NCCREATE or -1 from WM_CREATE destroys
+// the window and the call returns null. Then WM_SIZE is sent with the drawable size, and a WS_VISIBLE
+// window is shown and invalidated. Child windows are not part of the subset: a parent makes it fail.
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                            int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  if (className == nullptr || isAtom(className) || parent != nullptr) return nullptr;
+  WindowClassRecord* windowClass = registry().windowClass(classKey(className));
+  if (windowClass == nullptr) return nullptr;
+  WindowRecord& record = registry().addWindow();
+  record.procedure = windowClass->procedure;
+  record.classStyle = windowClass->style;
+  record.style = style;
+  record.x = x;
+  record.y = y;
+  record.width = std::max(width, 0);
+  record.height = std::max(height, 0);
+  HWND window = record.handle;
+
+  CREATESTRUCTA create{};
+  create.lpCreateParams = param;
+  create.hInstance = instance;
+  create.hMenu = menu;
+  create.hwndParent = parent;
+  create.cy = height;
+  create.cx = width;
+  create.y = y;
+  create.x = x;
+  create.style = static_cast<LONG>(style);
+  create.lpszName = windowName;
+  create.lpszClass = className;
+  create.dwExStyle = exStyle;
+  LPARAM createParam = reinterpret_cast<LPARAM>(&create);
+
+  if (callProcedure(window, WM_NCCREATE, 0, createParam) == 0) {
+    if (WindowRecord* refused = liveWindow(window)) {
+      refused->alive = false;
+      callProcedure(window, WM_NCDESTROY, 0, 0);
+      registry().removeWindow(window);
+    }
+    return nullptr;
+  }
+  if (callProcedure(window, WM_CREATE, 0, createParam) == -1 || liveWindow(window) == nullptr) {
+    destroyWindow(window);
+    return nullptr;
+  }
+  // A window whose creation set no pixel format gets its native window now, without OpenGL.
+  if (liveWindow(window)->native == nullptr &&
+      !sv::platform::backend::createNativeWindow(*liveWindow(window), nullptr)) {
+    destroyWindow(window);
+    return nullptr;
+  }
+  if (style & WS_VISIBLE) {
+    sv::platform::backend::showNativeWindow(*liveWindow(window));
+    liveWindow(window)->shown = true;
+    liveWindow(window)->invalid = true;
+  }
+  int clientWidth = 0, clientHeight = 0;
+  sv::platform::backend::clientSize(*liveWindow(window), clientWidth, clientHeight);
+  callProcedure(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
+  return liveWindow(window) != nullptr ? window : nullptr;
+}
+
+// Default processing: WM_NCCREATE takes the window text from the creation record; WM_CLOSE destroys
+// the window; WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH keep the text; WM_PAINT validates. All else
+// returns 0.
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  WindowRecord* record = registry().window(window);
+  if (record == nullptr) return 0;
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+      record->text = create != nullptr && create->lpszName != nullptr ? create->lpszName : "";
+      return TRUE;
+    }
+    case WM_CLOSE:
+      destroyWindow(window);
+      return 0;
+    case WM_SETTEXT: {
+      auto* text = reinterpret_cast<LPCSTR>(lParam);
+      record->text = text != nullptr ? text : "";
+      if (record->native != nullptr) sv::platform::backend::setNativeTitle(*record);
+      return TRUE;
+    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(record->text.size());
+    case WM_GETTEXT: {
+      auto* buffer = reinterpret_cast<LPSTR>(lParam);
+      if (buffer == nullptr || wParam == 0) return 0;
+      std::size_t copied = std::min<std::size_t>(wParam - 1, record->text.size());
+      std::memcpy(buffer, record->text.data(), copied);
+      buffer[copied] = '\0';
+      return static_cast<LRESULT>(copied);
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+// Calls the window procedure of `window` directly and returns its result; 0 for an unknown window.
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return callProcedure(window, message, wParam, lParam);
+}
+
+// Sends WM_SETTEXT; TRUE when the window took the text.
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+  if (liveWindow(window) == nullptr) return FALSE;
+  return SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) != 0 ? TRUE : FALSE;
+}
+
+// Sends WM_GETTEXTLENGTH: the length of the window text without its NUL.
+int WINAPI GetWindowTextLengthA(HWND window) {
+  if (liveWindow(window) == nullptr) return 0;
+  return static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
+}
+
+// Sends WM_GETTEXT: copies at most maxCount - 1 characters and a NUL; returns the characters copied.
+int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int maxCount) {
+  if (buffer == nullptr || maxCount <= 0) return 0;
+  buffer[0] = '\0';
+  if (liveWindow(window) == nullptr) return 0;
+  return static_cast<int>(SendMessageA(window, WM_GETTEXT, WPARAM(maxCount), reinterpret_cast<LPARAM>(buffer)));
+}
+
+// Retrieves the next message: posted and input messages in order, then WM_QUIT once PostQuitMessage
+// was called (returns 0), then WM_PAINT for a window that is invalid. Sent messages (size changes) are
+// delivered to their window procedure on the way. When nothing is pending it blocks in the window
+// system until an event arrives, using no CPU. Returns -1 for a bad argument or when it cannot wait.
+BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
+  using namespace sv::platform;
+  if (message == nullptr || (window != nullptr && liveWindow(window) == nullptr)) return -1;
+  for (;;) {
+    backend::pollEvents();
+    deliverSentMessages();
+    if (registry().queue.take(window, filterMin, filterMax, *message)) return TRUE;
+    int exitCode = 0;
+    if (window == nullptr && registry().queue.takeQuit(exitCode)) {
+      *message = MSG{};
+      message->message = WM_QUIT;
+      message->wParam = static_cast<WPARAM>(exitCode);
+      return FALSE;
+    }
+    MSG paint{};
+    paint.message = WM_PAINT;
+    if (messageMatches(paint, nullptr, filterMin, filterMax)) {
+      if (WindowRecord* invalid = registry().firstInvalidWindow(window)) {
+        paint.hwnd = invalid->handle;
+        *message = paint;
+        return TRUE;
+      }
+    }
+    if (!backend::waitEvents()) return -1;
+    deliverSentMessages();
+  }
+}
+
+// The layer carries no resources, so there is no accelerator table to load: always null.
+HACCEL WINAPI LoadAcceleratorsA(HINSTANCE, LPCSTR) { return nullptr; }
+
+// Translates a key message through an accelerator table. No table can exist (see LoadAcceleratorsA),
+// so no message is ever consumed: always 0.
+int WINAPI TranslateAcceleratorA(HWND, HACCEL, LPMSG) { return 0; }
+
+// Turns key messages into character messages. The layer posts no key messages (it keeps key state for
+// GetKeyState only), so there is nothing to translate: always FALSE, as Win32 for non-key messages.
+BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+
+// Calls the window procedure of the message's window; messages without a window are not dispatched.
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+  if (message == nullptr || message->hwnd == nullptr || registry().window(message->hwnd) == nullptr) return 0;
+  return callProcedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+// Asks the message loop to end: GetMessageA returns 0 with WM_QUIT and exitCode once the messages
+// already posted have been retrieved.
+void WINAPI PostQuitMessage(int exitCode) { registry().queue.postQuit(exitCode); }
+
+// The device context of a window: one per window, valid for the window's whole life (as a class or
+// own DC). The screen DC (null window) is not part of the subset.
+HDC WINAPI GetDC(HWND window) {
+  WindowRecord* record = liveWindow(window);
+  return record != nullptr ? record->deviceContext : nullptr;
+}
+
+// Returns 1 when `deviceContext` is the window's, else 0.
+int WINAPI ReleaseDC(HWND window, HDC deviceContext) {
+  WindowRecord* record = registry().window(window);
+  return record != nullptr && record->deviceContext == deviceContext ? 1 : 0;
+}
+
+// Prepares painting: fills the paint record with the device context and the whole client area and
+// validates the window, so no further WM_PAINT comes until it is invalidated again.
+HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
+  WindowRecord* record = liveWindow(window);
+  if (record == nullptr || paint == nullptr) return nullptr;
+  *paint = PAINTSTRUCT{};
+  paint->hdc = record->deviceContext;
+  paint->fErase = FALSE;
+  int width = 0, height = 0;
+  sv::platform::backend::clientSize(*record, width, height);
+  paint->rcPaint = RECT{0, 0, width, height};
+  record->invalid = false;
+  return record->deviceContext;
+}
+
+// Ends painting started by BeginPaint.
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
+  return liveWindow(window) != nullptr && paint != nullptr ? TRUE : FALSE;
+}
+
+// RDW_INVALIDATE marks the window for a WM_PAINT, RDW_VALIDATE clears that, RDW_UPDATENOW sends the
+// WM_PAINT at once if one is due. The layer tracks invalidation per window, so any rectangle or region
+// counts as the whole client area and all invalidations coalesce into one paint.
+BOOL WINAPI RedrawWindow(HWND window, const RECT*, HRGN, UINT flags) {
+  WindowRecord* record = liveWindow(window);
+  if (record == nullptr) return FALSE;
+  if (flags & RDW_INVALIDATE) record->invalid = true;
+  if (flags & RDW_VALIDATE) record->invalid = false;
+  if ((flags & RDW_UPDATENOW) && record->invalid) SendMessageA(window, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+// The cursor position in screen pixels, as it is now.
+BOOL WINAPI GetCursorPos(LPPOINT point) {
+  if (point == nullptr) return FALSE;
+  int x = 0, y = 0;
+  if (!sv::platform::backend::cursorPosition(x, y)) return FALSE;
+  point->x = x;
+  point->y = y;
+  return TRUE;
+}
+
+// Converts a screen point to the client coordinates of `window`, in place.
+BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
+  WindowRecord* record = liveWindow(window);
+  if (record == nullptr || point == nullptr) return FALSE;
+  int originX = 0, originY = 0;
+  sv::platform::backend::clientOrigin(*record, originX, originY);
+  point->x -= originX;
+  point->y -= originY;
+  return TRUE;
+}
+
+// Sends every mouse message to `window` until ReleaseCapture, wherever the cursor is; returns the
+// window that held the capture before.
+HWND WINAPI SetCapture(HWND window) {
+  HWND previous = registry().capture;
+  if (liveWindow(window) != nullptr) registry().capture = window;
+  return previous;
+}
+
+BOOL WINAPI ReleaseCapture(void) {
+  registry().capture = nullptr;
+  return TRUE;
+}
+
+// The state of a key as the input handled so far left it: bit 15 when down, bit 0 toggled by each
+// press. VK_SHIFT, VK_CONTROL and VK_MENU cover both keys of their kind; VK_MENU counts Super too.
+SHORT WINAPI GetKeyState(int virtualKey) { return registry().keys.keyState(virtualKey); }
+
+namespace {
+char applicationIcon;
+char arrowCursor;
+}  // namespace
+
+// Stock icons only (no module): IDI_APPLICATION. The backend shows the system's default icon.
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
+  if (instance != nullptr || iconName != IDI_APPLICATION) return nullptr;
+  return reinterpret_cast<HICON>(&applicationIcon);
+}
+
+// Stock cursors only (no module): IDC_ARROW, which is the window system's default pointer.
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
+  if (instance != nullptr || cursorName != IDC_ARROW) return nullptr;
+  return reinterpret_cast<HCURSOR>(&arrowCursor);
+}
