@@ -1,0 +1,177 @@
+#include "scene/GLUW.h"
+
+#include "gl/GL.h"
+
+namespace sv {
+
+namespace {
+
+constexpr int kMeshStepsPerFrame = 10;
+constexpr double kMeshDt = 0.1;
+constexpr int kClothStepsPerFrame = 5;
+constexpr double kClothDt = 0.2;
+constexpr double kFloorSize = 0.5;
+constexpr double kFloorFactor = 5.0;
+constexpr double kZoomPixelsPerUnit = 10.0;
+constexpr double kPanPixelsPerUnit = 20.0;
+constexpr double kNearestEyeZ = 0.0;
+constexpr double kFarthestEyeZ = -100.0;
+
+void fill(Array<float>& table, float red, float green, float blue, float alpha) {
+  table.setLength(4);
+  table[0] = red, table[1] = green, table[2] = blue, table[3] = alpha;
+}
+
+// One correction each way at most, so exactly 0 and exactly 360 stay as they are.
+double wrapDegrees(double angle) {
+  if (angle < 0) angle += 360;
+  if (angle > 360) angle -= 360;
+  return angle;
+}
+
+}  // namespace
+
+GLUW::GLUW() {
+  fill(materialDiffuse, 0.5f, 0.5f, 0.9f, 1.0f);
+  fill(lightAmbient, 0.2f, 0.2f, 0.2f, 1.0f);
+  camera.setDefaults();
+  dragButtons = 0;
+  prim = std::make_unique<GLprim>();
+  cloth = std::make_unique<Cloth>();
+}
+
+int GLUW::init() {
+  gl::clearColor(0.0f, 0.0f, 1.0f, 0.5f);
+  gl::enable(gl::kDepthTest);
+  gl::enable(gl::kLighting);
+  gl::enable(gl::kLight0);
+  gl::lightfv(gl::kLight0, gl::kAmbient, lightAmbient.data());
+
+  // The reader is kept only once the file has been read, so a failed open leaves no half-made model.
+  auto reader = std::make_unique<OBJ3D>();
+  reader->open(kModelFileName);
+  reader->load();
+  reader->close();
+  model = std::move(reader);
+  return 0;
+}
+
+Object3D* GLUW::firstMesh() const { return model ? model->objects[0].get() : nullptr; }
+
+// The view transform goes into the projection matrix; the model-view matrix holds only the scene's
+// own translation and rotation.
+void GLUW::setProjection(double zNear, double zFar) {
+  gl::matrixMode(gl::kProjection);
+  gl::loadIdentity();
+  glu::perspective(camera.fovy, static_cast<double>(width) / static_cast<double>(height), zNear, zFar);
+  glu::lookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.center.x, camera.center.y, camera.center.z, 0.0, 1.0,
+              0.0);
+}
+
+void GLUW::setModelView() {
+  gl::matrixMode(gl::kModelview);
+  gl::loadIdentity();
+  gl::translated(camera.translation.x, camera.translation.y, camera.translation.z);
+  gl::rotated(camera.rotation.x, 1, 0, 0);
+  gl::rotated(camera.rotation.y, 0, 1, 0);
+  gl::rotated(camera.rotation.z, 0, 0, 1);
+}
+
+// A frame nobody can see is neither drawn nor simulated: the simulation advances one frame per
+// shown picture, and a zero-sized client area would make the aspect ratio infinite or NaN.
+int GLUW::render() {
+  if (!hasVisibleArea()) return 0;
+  gl::clear(gl::kColorBufferBit | gl::kDepthBufferBit);
+  gl::loadIdentity();
+  gl::viewport(0, 0, width, height);
+  setProjection(1.0, 100.0);
+  setModelView();
+
+  gl::disable(gl::kLighting);
+  prim->drawFloor(kFloorSize, kFloorFactor);
+
+  if (Object3D* mesh = firstMesh()) {
+    for (int i = 0; i < kMeshStepsPerFrame; ++i) mesh->step(kMeshDt);
+    prim->drawModel(*model);
+  }
+
+  stepAndDrawCloth();
+  gl::finish();
+  return 0;
+}
+
+// Lit cloth material, five cloth steps and the wire grid, then the empty line and point batches that
+// leave the point size at 8 and the current colour red.
+void GLUW::stepAndDrawCloth() {
+  gl::enable(gl::kLighting);
+  gl::enable(gl::kLight0);
+  gl::materialfv(gl::kFront, gl::kDiffuse, materialDiffuse.data());
+  gl::lightfv(gl::kLight0, gl::kAmbient, lightAmbient.data());
+  gl::pushMatrix();
+  for (int i = 0; i < kClothStepsPerFrame; ++i) cloth->step(kClothDt);
+  prim->drawCloth(*cloth);
+  gl::disable(gl::kLighting);
+  gl::begin(gl::kLines);
+  gl::color3f(1, 0, 0);
+  gl::end();
+  gl::pointSize(8.0f);
+  gl::color3f(1, 0, 0);
+  gl::begin(gl::kPoints);
+  gl::end();
+  gl::popMatrix();
+}
+
+// Near and far planes of 0.3 and 200 here; render rebuilds the projection with 1 and 100 on the next
+// paint. An empty client area (minimised window) keeps the last projection instead of an infinite one.
+int GLUW::resize(int newWidth, int newHeight) {
+  width = newWidth;
+  height = newHeight;
+  if (!hasVisibleArea()) return 0;
+  gl::viewport(0, 0, width, height);
+  setProjection(0.3, 200.0);
+  gl::matrixMode(gl::kModelview);
+  return 0;
+}
+
+int GLUW::onMouse(int keys, int button, int x, int y) {
+  updateDragButtons(button);
+  if (dragButtons != 0 && (keys & kAlt) != 0) {
+    const double dx = lastX - x;
+    const double dy = lastY - y;
+    const bool shift = (keys & kShift) != 0, ctrl = (keys & kCtrl) != 0;
+    if (!shift && !ctrl) rotate(dx, dy);
+    if (!shift && ctrl) zoom(dy);
+    if (shift && !ctrl) pan(dx, dy);
+  }
+  lastX = x;
+  lastY = y;
+  return 1;
+}
+
+// Four tests in order, each on the code and each on the value the previous one left.
+void GLUW::updateDragButtons(int button) {
+  if (button & kLeftDown) dragButtons |= kLeftHeld;
+  if (button & kRightDown) dragButtons |= kRightHeld;
+  if (button & kLeftUp) dragButtons &= ~kLeftHeld;
+  if (button & kRightUp) dragButtons &= ~kRightHeld;
+}
+
+// One degree per pixel: horizontal motion turns about y, vertical about x.
+void GLUW::rotate(double dx, double dy) {
+  camera.rotation.y = wrapDegrees(camera.rotation.y + dx);
+  camera.rotation.x = wrapDegrees(camera.rotation.x - dy);
+}
+
+// Ten pixels per unit; moving the mouse up takes the eye away. The eye stays within [-100, 0].
+void GLUW::zoom(double dy) {
+  camera.eye.z -= dy / kZoomPixelsPerUnit;
+  if (camera.eye.z < kFarthestEyeZ) camera.eye.z = kFarthestEyeZ;
+  if (camera.eye.z > kNearestEyeZ) camera.eye.z = kNearestEyeZ;
+}
+
+void GLUW::pan(double dx, double dy) {
+  camera.translation.x += dx / kPanPixelsPerUnit;
+  camera.translation.y += dy / kPanPixelsPerUnit;
+}
+
+}  // namespace sv

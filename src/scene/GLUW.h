@@ -1,0 +1,78 @@
+// The scene controller: owns the camera, the model read from "sphere_k.obj", the cloth and the
+// drawer. It sets up the fixed-function state, advances and draws one frame per render, follows the
+// window size and turns Alt-drags into camera changes. It never touches the window system; the host
+// makes a GL context current around init, render and resize.
+#pragma once
+
+#include "cloth/Cloth.h"
+#include "core/Array.h"
+#include "core/Object.h"
+#include "io/OBJ3D.h"
+#include "render/GLprim.h"
+#include "scene/Camera.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace sv {
+
+class GLUW : public Object {
+ public:
+  // Modifier bits of onMouse's keys.
+  static constexpr int kAlt = 0x100;
+  static constexpr int kCtrl = 0x200;
+  static constexpr int kShift = 0x400;
+  // Button event codes of onMouse's button; a plain move repeats the last code (0 before any).
+  static constexpr int kLeftDown = 0x01;
+  static constexpr int kLeftUp = 0x02;
+  static constexpr int kLeftDoubleClick = 0x04;
+  static constexpr int kRightDown = 0x10;
+  static constexpr int kRightUp = 0x20;
+  static constexpr int kRightDoubleClick = 0x40;
+  // Bits of dragButtons.
+  static constexpr int kLeftHeld = 1;
+  static constexpr int kRightHeld = 2;
+
+  static constexpr const char* kModelFileName = "sphere_k.obj";
+
+  // Material diffuse colour of the cloth and ambient colour of light 0, one pair for the program,
+  // filled by the constructor.
+  static inline Array<float> materialDiffuse;
+  static inline Array<float> lightAmbient;
+
+  GLUW();  // no GL calls
+
+  // Sets the GL state and reads the model. Needs a current context. Throws ModelFileError when the
+  // model file cannot be opened; the GLUW is then left without a model and still safe to render.
+  virtual int init();
+  // keys: modifier bits; button: event code; x, y: client position. Always 1 (repaint).
+  virtual int onMouse(int keys, int button, int x, int y);
+  // One frame: ten mesh steps of 0.1, five cloth steps of 0.2, floor, mesh, cloth. Needs a current
+  // context. Does nothing while the client area is empty (width or height 0).
+  virtual int render();
+  // Needs a current context.
+  virtual int resize(int width, int height);
+
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t dragButtons = 0;
+  std::int32_t lastX = 0;
+  std::int32_t lastY = 0;
+  Camera camera;
+  std::unique_ptr<Cloth> cloth;
+  std::unique_ptr<OBJ3D> model;
+  std::unique_ptr<GLprim> prim;
+
+ private:
+  bool hasVisibleArea() const { return width > 0 && height > 0; }
+  Object3D* firstMesh() const;
+  void setProjection(double zNear, double zFar);
+  void setModelView();
+  void stepAndDrawCloth();
+  void updateDragButtons(int button);
+  void rotate(double dx, double dy);
+  void zoom(double dy);
+  void pan(double dx, double dy);
+};
+
+}  // namespace sv

@@ -1,0 +1,48 @@
+// Helpers for tests against the recording binding: build expected calls, take the log, and print
+// calls readably when a comparison fails.
+#pragma once
+
+#include "gl/GL.h"
+#include "gl/GLRecorder.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace sv::gl {
+
+inline void PrintTo(const GLCall& call, std::ostream* out) {
+  *out << call.name << '(';
+  for (std::size_t i = 0; i < call.args.size(); ++i) *out << (i ? ", " : "") << call.args[i];
+  *out << ')';
+}
+
+}  // namespace sv::gl
+
+namespace sv::test {
+
+using gl::GLCall;
+using Calls = std::vector<GLCall>;
+
+inline GLCall call(std::string name, std::vector<double> args = {}) { return {std::move(name), std::move(args)}; }
+
+// The calls since the last take, which are then forgotten.
+inline Calls takeCalls() {
+  Calls calls = gl::GLRecorder::calls();
+  gl::GLRecorder::clear();
+  return calls;
+}
+
+inline Calls concat(std::initializer_list<Calls> parts) {
+  Calls all;
+  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+inline std::size_t countNamed(const Calls& calls, const std::string& name) {
+  std::size_t n = 0;
+  for (const GLCall& c : calls) n += c.name == name;
+  return n;
+}
+
+}  // namespace sv::test

@@ -1,0 +1,119 @@
+// snapshot [--frames N] [--seed S] [--size WxH] OUT.png
+// Renders frame N of the scene offscreen (no window, no display server) from "sphere_k.obj" in the
+// working directory, exactly as the viewer would after N paints, and writes it as a PNG.
+#include "PngFile.h"
+#include "core/Random.h"
+#include "gl/OffscreenContext.h"
+#include "io/ModelFileError.h"
+#include "scene/GLUW.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kUsage = "usage: snapshot [--frames N] [--seed S] [--size WxH] OUT.png\n";
+
+struct Options {
+  long frames = 1;
+  unsigned long seed = 1;
+  int width = 512;
+  int height = 512;
+  std::string output;
+};
+
+bool parseNumber(const char* text, long low, long high, long& out) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < low || value > high) return false;
+  out = value;
+  return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) return false;
+  long w = 0, h = 0;
+  if (!parseNumber(text.substr(0, x).c_str(), 1, 8192, w) || !parseNumber(text.substr(x + 1).c_str(), 1, 8192, h)) {
+    return false;
+  }
+  width = static_cast<int>(w), height = static_cast<int>(h);
+  return true;
+}
+
+// Returns an error text, or an empty string when the options are complete.
+std::string parse(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--frames" && hasValue) {
+      if (!parseNumber(argv[++i], 0, 1000000, options.frames)) return "--frames needs a whole number from 0 to 1000000";
+    } else if (arg == "--seed" && hasValue) {
+      long seed = 0;
+      if (!parseNumber(argv[++i], 0, 4294967295L, seed)) return "--seed needs a whole number from 0 to 4294967295";
+      options.seed = static_cast<unsigned long>(seed);
+    } else if (arg == "--size" && hasValue) {
+      if (!parseSize(argv[++i], options.width, options.height)) return "--size needs WxH, each from 1 to 8192";
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return "unknown or incomplete option " + arg;
+    } else if (options.output.empty()) {
+      options.output = arg;
+    } else {
+      return "more than one output file given";
+    }
+  }
+  if (options.output.empty()) return "no output file given";
+  return "";
+}
+
+// Fails early, before any frame is rendered, when the picture could not be saved.
+std::string checkWritable(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  if (access(directory.c_str(), W_OK) != 0) {
+    return "cannot write \"" + path + "\": " + std::strerror(errno);
+  }
+  if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
+    return "cannot write \"" + path + "\": " + std::strerror(errno);
+  }
+  return "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (const std::string error = parse(argc, argv, options); !error.empty()) {
+    std::fprintf(stderr, "snapshot: %s\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  if (const std::string error = checkWritable(options.output); !error.empty()) {
+    std::fprintf(stderr, "snapshot: %s\n", error.c_str());
+    return 1;
+  }
+  try {
+    sv::seedRandom(static_cast<std::uint32_t>(options.seed));
+    sv::OffscreenContext context(options.width, options.height);
+    sv::GLUW scene;
+    scene.init();
+    scene.resize(options.width, options.height);
+    for (long frame = 0; frame < options.frames; ++frame) scene.render();
+    sv::PngFile picture{options.width, options.height, context.readPixels()};
+    // A window shows colour only; the clear colour's alpha of 0.5 would make the picture see-through.
+    for (std::size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 0xFF;
+    picture.write(options.output);
+  } catch (const sv::ModelFileError& e) {
+    std::fprintf(stderr, "snapshot: %s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "snapshot: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
