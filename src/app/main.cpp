@@ -1,0 +1,20 @@
+// The program's entry: opens the main window (which loads the model and builds the scene) and runs
+// the message loop until the window is closed. A window or model that cannot be had ends the program
+// with status 1 after saying why; closing the window ends it with 0.
+#include "app/MainFrame.h"
+#include "app/MessageLoop.h"
+#include "platform/Win32Api.h"
+
+#include <cstdio>
+
+int main() {
+  // The diagnostic lines appear as they are written, also when standard output is a pipe or a file.
+  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  sv::MainFrame app(instance);
+  if (app.open() < 0) return 1;
+  HWND window = app.getHandle();
+  // The program carries no resources, so there is no "MYACCEL" table: nothing is ever consumed by it.
+  HACCEL accelerators = LoadAcceleratorsA(instance, "MYACCEL");
+  return sv::runMessageLoop(window, accelerators);
+}
