@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 #include <GLFW/glfw3.h>
 
@@ -29,7 +28,6 @@ bool ensureInitialized() {
   glfwSetErrorCallback(reportError);
   if (glfwInit() != GLFW_TRUE) return false;
   initialized = true;
-  std::atexit(glfwTerminate);
   return true;
 }
 
