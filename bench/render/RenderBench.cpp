@@ -1,18 +1,18 @@
 // Frame time of the scene in a real offscreen Mesa context at 512 x 512, split into simulation (ten
 // mesh steps and five cloth steps) and drawing (floor, mesh, cloth, finished on the GPU side), for
 // the shipped model and for generated spheres of about 10k and 100k vertices.
-#include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-
 #include "core/Random.h"
 #include "gl/GL.h"
 #include "gl/OffscreenContext.h"
 #include "scene/GLUW.h"
 #include "support/SphereModel.h"
 #include "support/WorkingDirectory.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include <benchmark/benchmark.h>
 
 namespace {
 
@@ -77,9 +77,7 @@ void BM_Drawing(benchmark::State& state) {
   label(state, *scene);
 }
 
-void meshSizes(benchmark::internal::Benchmark* b) {
-  b->Arg(0)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond);
-}
+void meshSizes(benchmark::internal::Benchmark* b) { b->Arg(0)->Arg(100)->Arg(316)->Unit(benchmark::kMillisecond); }
 
 BENCHMARK(BM_Frame)->Apply(meshSizes);
 BENCHMARK(BM_Simulation)->Apply(meshSizes);

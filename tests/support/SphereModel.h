@@ -4,12 +4,12 @@
 // fixes the size: 2 + (rings - 1) * segments vertices, 2 * segments * (rings - 1) faces.
 #pragma once
 
+#include "mesh/Object3D.h"
+
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include "mesh/Object3D.h"
 
 namespace sv::test {
 
