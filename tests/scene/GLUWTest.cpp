@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -381,6 +382,16 @@ TEST_F(GLUWMouseTest, LeftReleaseEndsTheDragAndDoubleClicksChangeNoButtons) {
   scene.onMouse(kAlt, GLUW::kLeftUp, 50, 50);
   scene.onMouse(kAlt, GLUW::kLeftDoubleClick, 80, 80);
   expectCameraAtDefaults();
+}
+
+TEST_F(GLUWMouseTest, DragAcrossTheWholeIntegerRangeDoesNotOverflow) {
+  scene.onMouse(0, GLUW::kLeftDown, INT32_MIN, INT32_MIN);
+  scene.onMouse(kAlt | kShift, GLUW::kLeftDown, INT32_MAX, INT32_MAX);
+  EXPECT_EQ(scene.camera.translation.x, (double(INT32_MIN) - INT32_MAX) / 20.0);
+  EXPECT_EQ(scene.camera.translation.y, (double(INT32_MIN) - INT32_MAX) / 20.0);
+  scene.onMouse(kAlt | kCtrl, GLUW::kLeftDown, INT32_MIN, INT32_MIN);
+  EXPECT_EQ(scene.camera.eye.z, -100);
+  EXPECT_EQ(scene.lastX, INT32_MIN);
 }
 
 TEST_F(GLUWMouseTest, ButtonTestsRunInOrderEachOnTheResultOfTheOneBefore) {
