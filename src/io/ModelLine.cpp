@@ -9,8 +9,9 @@ bool ModelLine::isBlank(char c) {
   return classic.is(std::ctype_base::space, c);
 }
 
-ModelLine ModelLine::of(std::string_view raw) {
+ModelLine ModelLine::of(std::string_view raw, std::size_t maxTokens) {
   ModelLine line;
+  line.maxTokens_ = maxTokens;
   for (char c : raw) line.append(c);
   return line;
 }
@@ -37,9 +38,9 @@ void ModelLine::append(char c) {
     inBlank_ = false;
     ++tokens_;
     tokenLength_ = 0;
-    if (tokens_ <= kMaxTokens && text_.size() > 0 && text_.back() != ' ') text_.push_back(' ');
+    if (tokens_ <= maxTokens_ && text_.size() > 0 && text_.back() != ' ') text_.push_back(' ');
   }
-  if (tokens_ > kMaxTokens) return;
+  if (tokens_ > maxTokens_) return;
   if (++tokenLength_ > kMaxTokenLength + 1) return;
   if (tokenLength_ > kMaxTokenLength) overlong_ = true;
   text_.push_back(c);

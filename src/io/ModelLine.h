@@ -17,7 +17,8 @@ class ModelLine {
   static constexpr std::size_t kMaxTokens = 4;
   static constexpr std::size_t kMaxTokenLength = 256;
 
-  static ModelLine of(std::string_view raw);
+  // The bounded form of a whole line; a pattern that reads fewer tokens may ask for fewer.
+  static ModelLine of(std::string_view raw, std::size_t maxTokens = kMaxTokens);
 
   // Feeds the next character of the line (never a line terminator).
   void append(char c);
@@ -26,6 +27,7 @@ class ModelLine {
   // The bounded form: a leading blank run and the separators as single spaces, at most
   // kMaxTokens tokens, none longer than kMaxTokenLength + 1 characters.
   const std::string& text() const { return text_; }
+  // True when one of the kept tokens was cut.
   bool overlong() const { return overlong_; }
   std::size_t rawLength() const { return rawLength_; }
 
@@ -33,6 +35,7 @@ class ModelLine {
   static bool isBlank(char c);
 
  private:
+  std::size_t maxTokens_ = kMaxTokens;
   std::string text_;
   std::size_t tokens_ = 0;
   std::size_t tokenLength_ = 0;

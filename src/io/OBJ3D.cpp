@@ -215,7 +215,9 @@ int OBJ3D::onObject(const std::string&, const std::string&) {
 // Matches an element line's pattern at its start, on the bounded form of the line (`text` keeps
 // the string that `match` points into). A line with an overlong token is refused with a message.
 bool OBJ3D::matchElement(const std::string& keyword, const std::string& line, std::smatch& match, std::string& text) {
-  const ModelLine bounded = ModelLine::of(line);
+  // Tokens each element pattern reads, the keyword included: a longer tail cannot change its match.
+  const std::size_t tokensRead = keyword == "k" ? 3 : 4;
+  const ModelLine bounded = ModelLine::of(line, tokensRead);
   if (bounded.overlong()) {
     report(lineNumber_, "'" + keyword + "' line with a value longer than " +
                             std::to_string(ModelLine::kMaxTokenLength) + " characters; line skipped");
