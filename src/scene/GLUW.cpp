@@ -136,8 +136,10 @@ int GLUW::resize(int newWidth, int newHeight) {
 int GLUW::onMouse(int keys, int button, int x, int y) {
   updateDragButtons(button);
   if (dragButtons != 0 && (keys & kAlt) != 0) {
-    const double dx = lastX - x;
-    const double dy = lastY - y;
+    // Subtracted in double: the same value as the integer difference wherever that exists, and no
+    // overflow for positions far apart (a stale or hostile position must not be undefined behaviour).
+    const double dx = static_cast<double>(lastX) - x;
+    const double dy = static_cast<double>(lastY) - y;
     const bool shift = (keys & kShift) != 0, ctrl = (keys & kCtrl) != 0;
     if (!shift && !ctrl) rotate(dx, dy);
     if (!shift && ctrl) zoom(dy);

@@ -1,7 +1,10 @@
-// Model files for tests and benchmarks: a UV sphere in the model file format, with outward normals,
-// one spring per edge, centred on the origin. rings x segments fixes the size, so the same generator
-// makes a handful of vertices for call-by-call tests and 100k for benchmarks.
+// Models for tests and benchmarks: a UV sphere centred on the origin with outward normals and one
+// spring per edge, either as model file text or fed straight into an Object3D through its add
+// operations (much faster than the reader for the 100k-vertex benchmark meshes). rings x segments
+// fixes the size: 2 + (rings - 1) * segments vertices, 2 * segments * (rings - 1) faces.
 #pragma once
+
+#include "mesh/Object3D.h"
 
 #include <cmath>
 #include <fstream>
@@ -10,15 +13,14 @@
 
 namespace sv::test {
 
-// Vertex count: 2 + (rings - 1) * segments; faces: 2 * segments * (rings - 1).
-inline std::string sphereModel(int rings, int segments, double radius) {
-  std::ostringstream out;
-  out.precision(9);
-  out << "o sphere\n";
+// Calls sink.vertex(x, y, z) with sink.normal(nx, ny, nz) for every vertex, then sink.face(a, b, c)
+// and sink.spring(a, b) with 1-based indices, as the model file numbers them.
+template <typename Sink>
+void emitSphere(int rings, int segments, double radius, Sink& sink) {
   const double pi = std::acos(-1.0);
   auto point = [&](double nx, double ny, double nz) {
-    out << "v " << std::fixed << radius * nx << ' ' << radius * ny << ' ' << radius * nz << '\n';
-    out << "vn " << nx << ' ' << ny << ' ' << nz << '\n';
+    sink.vertex(radius * nx, radius * ny, radius * nz);
+    sink.normal(nx, ny, nz);
   };
   point(0, 1, 0);
   for (int r = 1; r < rings; ++r) {
@@ -29,30 +31,54 @@ inline std::string sphereModel(int rings, int segments, double radius) {
     }
   }
   point(0, -1, 0);
-  // 1-based indices; vertex k has normal k.
   const int top = 1, bottom = 2 + (rings - 1) * segments;
   auto at = [segments](int r, int s) { return 2 + (r - 1) * segments + (s % segments); };
-  auto face = [&](int a, int b, int c) {
-    out << "f " << a << "//" << a << ' ' << b << "//" << b << ' ' << c << "//" << c << '\n';
-  };
-  auto spring = [&](int a, int b) { out << "k " << a << ' ' << b << '\n'; };
   for (int s = 0; s < segments; ++s) {
-    face(top, at(1, s + 1), at(1, s));
-    spring(top, at(1, s));
-    face(bottom, at(rings - 1, s), at(rings - 1, s + 1));
-    spring(bottom, at(rings - 1, s));
+    sink.face(top, at(1, s + 1), at(1, s));
+    sink.spring(top, at(1, s));
+    sink.face(bottom, at(rings - 1, s), at(rings - 1, s + 1));
+    sink.spring(bottom, at(rings - 1, s));
   }
   for (int r = 1; r < rings; ++r) {
     for (int s = 0; s < segments; ++s) {
-      spring(at(r, s), at(r, s + 1));
+      sink.spring(at(r, s), at(r, s + 1));
       if (r + 1 < rings) {
-        face(at(r, s), at(r, s + 1), at(r + 1, s + 1));
-        face(at(r, s), at(r + 1, s + 1), at(r + 1, s));
-        spring(at(r, s), at(r + 1, s));
+        sink.face(at(r, s), at(r, s + 1), at(r + 1, s + 1));
+        sink.face(at(r, s), at(r + 1, s + 1), at(r + 1, s));
+        sink.spring(at(r, s), at(r + 1, s));
       }
     }
   }
-  return out.str();
+}
+
+inline std::string sphereModel(int rings, int segments, double radius) {
+  struct TextSink {
+    std::ostringstream out;
+    void vertex(double x, double y, double z) { out << "v " << x << ' ' << y << ' ' << z << '\n'; }
+    void normal(double x, double y, double z) { out << "vn " << x << ' ' << y << ' ' << z << '\n'; }
+    void face(int a, int b, int c) {
+      out << "f " << a << "//" << a << ' ' << b << "//" << b << ' ' << c << "//" << c << '\n';
+    }
+    void spring(int a, int b) { out << "k " << a << ' ' << b << '\n'; }
+  } sink;
+  sink.out.precision(9);
+  sink.out << std::fixed << "o sphere\n";
+  emitSphere(rings, segments, radius, sink);
+  return sink.out.str();
+}
+
+// The mesh the reader would build from sphereModel(rings, segments, radius), built.
+inline void buildSphereMesh(Object3D& mesh, int rings, int segments, double radius) {
+  struct MeshSink {
+    Object3D& mesh;
+    void vertex(double x, double y, double z) { mesh.addVertex(x, y, z); }
+    void normal(double x, double y, double z) { mesh.addNormal(x, y, z); }
+    void face(int a, int b, int c) { mesh.addFace({a, b, c}, {}, {a, b, c}); }
+    void spring(int a, int b) { mesh.addSpring(a, b); }
+  } sink{mesh};
+  mesh.init();
+  emitSphere(rings, segments, radius, sink);
+  mesh.build();
 }
 
 inline void writeFile(const std::string& path, const std::string& text) {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -79,8 +80,10 @@ std::string checkWritable(const std::string& path) {
   if (access(directory.c_str(), W_OK) != 0) {
     return "cannot write \"" + path + "\": " + std::strerror(errno);
   }
-  if (access(path.c_str(), F_OK) == 0 && access(path.c_str(), W_OK) != 0) {
-    return "cannot write \"" + path + "\": " + std::strerror(errno);
+  struct stat existing {};
+  if (stat(path.c_str(), &existing) == 0) {
+    if (S_ISDIR(existing.st_mode)) return "cannot write \"" + path + "\": " + std::strerror(EISDIR);
+    if (access(path.c_str(), W_OK) != 0) return "cannot write \"" + path + "\": " + std::strerror(errno);
   }
   return "";
 }
