@@ -227,10 +227,13 @@ bool OBJ3D::matchElement(const std::string& keyword, const std::string& line, st
   return std::regex_search(text, match, patterns.at(keyword), std::regex_constants::match_continuous);
 }
 
-// Coordinates must stay finite after the mesh scales them by 5.
+// Normals must be finite. Vertex coordinates must also keep every distance between two vertices
+// finite (the rest lengths of build, the spring lengths of every step), so they are bounded by
+// kMaxCoordinate in file units, far beyond any model's size.
 bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
+  const bool vertex = std::string_view(what) == "vertex";
   for (double value : {x, y, z}) {
-    if (!std::isfinite(value * 5)) {
+    if (!std::isfinite(value) || (vertex && std::fabs(value) > kMaxCoordinate)) {
       report(lineNumber_, std::string(what) + " coordinate out of range; line skipped");
       return false;
     }
