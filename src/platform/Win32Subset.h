@@ -123,7 +123,8 @@ typedef struct tagPAINTSTRUCT {
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 
-// Window styles.
+// Window styles. WS_VISIBLE shows the window at creation; the others are kept with the window, whose
+// frame is whatever the window system gives a normal top-level window.
 #define WS_OVERLAPPED 0x00000000L
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_MINIMIZEBOX 0x00020000L

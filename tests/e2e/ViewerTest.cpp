@@ -164,6 +164,7 @@ TEST_F(ViewerTest, StartsWithCountLinesAndA512WindowShowingTheScene) {
   EXPECT_GT(count(shot, isFloor), 500) << "floor grid";
   EXPECT_GT(count(shot, isMesh), 5000) << "lit mesh";
   EXPECT_GT(count(shot, isCloth), 300) << "cloth";
+  EXPECT_GT(count(shot, isDisplacement), 20) << "displacement lines of the first frame";
 
   ModelCounts counts = countModelLines(SV_MODEL);
   char expected[128];
