@@ -205,7 +205,7 @@ void clientOrigin(const WindowRecord& window, int& x, int& y) {
 bool cursorPosition(int& x, int& y) {
   Registry& registry = Registry::instance();
   WindowRecord* reference = registry.capture != nullptr ? registry.window(registry.capture) : nullptr;
-  if (reference == nullptr || reference->native == nullptr) reference = registry.anyShownWindow();
+  if (reference == nullptr || reference->native == nullptr) reference = registry.anyNativeWindow();
   if (reference == nullptr) return false;
   int originX = 0, originY = 0, clientX = 0, clientY = 0;
   clientOrigin(*reference, originX, originY);

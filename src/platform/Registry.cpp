@@ -69,7 +69,7 @@ WindowRecord* Registry::firstInvalidWindow(HWND filter) {
   return nullptr;
 }
 
-WindowRecord* Registry::anyShownWindow() {
+WindowRecord* Registry::anyNativeWindow() {
   for (auto& [number, record] : windows) {
     if (record->alive && record->native != nullptr) return record.get();
   }

@@ -61,7 +61,7 @@ class Registry {
 
   // The first live window (of `filter` when not null) that waits for a WM_PAINT, or null.
   WindowRecord* firstInvalidWindow(HWND filter);
-  WindowRecord* anyShownWindow();
+  WindowRecord* anyNativeWindow();
 
   std::map<std::string, WindowClassRecord> classes;
   std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> windows;

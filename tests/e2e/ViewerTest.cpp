@@ -5,6 +5,7 @@
 #include "XSession.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -265,6 +266,25 @@ TEST_F(ViewerTest, AltShiftDragPansTheSceneAlongWithTheMouse) {
   EXPECT_LT(floorOverlap(start, panned), 0.5);
   drag({"alt", "shift"}, 140, 340, 100, 300);
   EXPECT_GT(floorOverlap(start, settled(window)), 0.85);
+}
+
+TEST_F(ViewerTest, ResizingRepaintsTheSceneForTheNewSize) {
+  startWithModel();
+  Window window = waitForScene();
+  ASSERT_NE(window, 0u);
+  server->xdotool({"windowsize", std::to_string(window), "300", "200"});
+  // No mouse moves: the size change alone must repaint, with the viewport of the new size, which puts
+  // the mesh (at the origin of the scene) in the middle of the smaller window.
+  double x = -1, y = -1;
+  bool centred = waitUntil(
+      [&] {
+        Image shot = server->capture(window);
+        if (shot.width != 300 || shot.height != 200) return false;
+        meshCentre(shot, x, y);
+        return std::abs(x - 150) < 30 && std::abs(y - 100) < 30;
+      },
+      20s);
+  EXPECT_TRUE(centred) << "mesh centre at " << x << ", " << y;
 }
 
 TEST_F(ViewerTest, ClosingTheWindowExitsWithZero) {
