@@ -1,0 +1,189 @@
+// How fast the two time steps run, and how close the mesh step comes to the floor no step can beat on
+// this machine: one sin/cos pair and one random draw per particle, plus the bytes a step must touch
+// moved at the measured copy bandwidth. Meshes of 1k to 1M vertices are generated in memory through
+// the add operations: a triangulated square grid with a spring along every triangle edge.
+#include "cloth/Cloth.h"
+#include "core/Random.h"
+#include "mesh/Object3D.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <unistd.h>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+namespace sv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void fillGrid(Object3D& mesh, int side) {
+  mesh.init();
+  for (int j = 0; j < side; ++j)
+    for (int i = 0; i < side; ++i) mesh.addVertex(i * 0.02, j * 0.02, 0.01 * std::sin(i * 0.3 + j * 0.2));
+  auto id = [side](int i, int j) { return 1 + i + j * side; };
+  for (int j = 0; j + 1 < side; ++j) {
+    for (int i = 0; i + 1 < side; ++i) {
+      mesh.addFace({id(i, j), id(i + 1, j), id(i + 1, j + 1)}, {}, {1, 1, 1});
+      mesh.addFace({id(i, j), id(i + 1, j + 1), id(i, j + 1)}, {}, {1, 1, 1});
+    }
+  }
+  for (int j = 0; j < side; ++j) {
+    for (int i = 0; i < side; ++i) {
+      if (i + 1 < side) mesh.addSpring(id(i, j), id(i + 1, j));
+      if (j + 1 < side) mesh.addSpring(id(i, j), id(i, j + 1));
+      if (i + 1 < side && j + 1 < side) mesh.addSpring(id(i, j), id(i + 1, j + 1));
+    }
+  }
+  mesh.addNormal(0, 0, 1);
+  // The four report lines would garble the table: send standard output to /dev/null while building.
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  const int devNull = open("/dev/null", O_WRONLY);
+  if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
+  mesh.build();
+  std::fflush(stdout);
+  if (saved >= 0) dup2(saved, STDOUT_FILENO);
+  if (devNull >= 0) close(devNull);
+  if (saved >= 0) close(saved);
+}
+
+int sideFor(std::int64_t vertices) { return static_cast<int>(std::lround(std::sqrt(static_cast<double>(vertices)))); }
+
+// Best of several runs, in seconds: the floor is what the machine can do, not what it did on average.
+template <typename F>
+double bestSeconds(F&& run, int repeats) {
+  double best = 1e300;
+  for (int r = 0; r < repeats; ++r) {
+    const auto t0 = Clock::now();
+    run();
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+  }
+  return best;
+}
+
+// One wind angle per particle: draw, low 16 bits, sin and cos of 6.283185308 - angle.
+double trigAndDrawSeconds(std::int64_t particles) {
+  double sink = 0.0;
+  const double s = bestSeconds(
+      [&] {
+        for (std::int64_t i = 0; i < particles; ++i) {
+          const double angle = static_cast<float>(nextRandom() & 0xFFFFu) * 4.0f * 1.52587890625e-05f;
+          const double th = 6.283185308 - angle;
+          sink += std::sin(th) * std::cos(th);
+        }
+        benchmark::DoNotOptimize(sink);
+      },
+      7);
+  return s;
+}
+
+// Copy bandwidth in bytes per second for a buffer of about the given size (so the same cache level).
+double copyBytesPerSecond(std::size_t bytes) {
+  std::vector<char> from(bytes, 1), to(bytes, 0);
+  const double s = bestSeconds(
+      [&] {
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::ClobberMemory();
+      },
+      bytes > (64u << 20) ? 5 : 20);
+  return static_cast<double>(bytes) / s;
+}
+
+// The bytes a mesh step cannot avoid, in copy-equivalent bytes: each particle record is read and
+// written back (a copy of it), each vertex only written and each spring only read (half a copy each).
+double meshCopyBytes(const Object3D& mesh) {
+  const double particles = static_cast<double>(mesh.particles.length() * sizeof(MeshParticle));
+  const double vertices = static_cast<double>(mesh.vertices.length() * sizeof(Vec3D));
+  const double springs = static_cast<double>(mesh.springs.length() * sizeof(MeshSpring));
+  return particles + (vertices + springs) / 2;
+}
+
+struct Floor {
+  double trigSeconds, memorySeconds;
+  double total() const { return trigSeconds + memorySeconds; }
+};
+
+Floor floorFor(const Object3D& mesh) {
+  static std::map<std::size_t, Floor> cache;
+  const std::size_t n = mesh.particles.length();
+  if (auto it = cache.find(n); it != cache.end()) return it->second;
+  const double bytes = meshCopyBytes(mesh);
+  const Floor floor{trigAndDrawSeconds(static_cast<std::int64_t>(n)),
+                    bytes / copyBytesPerSecond(static_cast<std::size_t>(bytes))};
+  cache[n] = floor;
+  return floor;
+}
+
+void perElementCounters(benchmark::State& state, double particles, double springs) {
+  using benchmark::Counter;
+  state.counters["per_particle"] = Counter(particles, Counter::kIsIterationInvariantRate | Counter::kInvert);
+  state.counters["per_spring"] = Counter(springs, Counter::kIsIterationInvariantRate | Counter::kInvert);
+}
+
+void BM_ClothStep(benchmark::State& state) {
+  seedRandom(1);
+  Cloth cloth;
+  for (auto _ : state) cloth.step(0.2);
+  perElementCounters(state, static_cast<double>(cloth.particles.length()), static_cast<double>(cloth.springs.length()));
+}
+BENCHMARK(BM_ClothStep);
+
+void BM_MeshStep(benchmark::State& state) {
+  seedRandom(1);
+  Object3D mesh;
+  fillGrid(mesh, sideFor(state.range(0)));
+  for (int i = 0; i < 3; ++i) mesh.step(0.1);  // warm the caches and leave the at-rest first step behind
+  const Floor floor = floorFor(mesh);
+
+  // The ratio compares best with best: the fastest step seen against the fastest floor measured, so
+  // that other work on a shared machine inflates neither.
+  double fastestStep = 1e300;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    mesh.step(0.1);
+    fastestStep = std::min(fastestStep, std::chrono::duration<double>(Clock::now() - t0).count());
+  }
+
+  perElementCounters(state, static_cast<double>(mesh.particles.length()), static_cast<double>(mesh.springs.length()));
+  state.counters["floor_trig_ms"] = floor.trigSeconds * 1e3;
+  state.counters["floor_mem_ms"] = floor.memorySeconds * 1e3;
+  state.counters["best_step_ms"] = fastestStep * 1e3;
+  state.counters["x_floor"] = fastestStep / floor.total();
+}
+BENCHMARK(BM_MeshStep)->Arg(1'000)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The two parts of the floor on their own, for the record.
+void BM_FloorTrigAndDraw(benchmark::State& state) {
+  double sink = 0.0;
+  for (auto _ : state) {
+    const double angle = static_cast<float>(nextRandom() & 0xFFFFu) * 4.0f * 1.52587890625e-05f;
+    const double th = 6.283185308 - angle;
+    sink += std::sin(th) * std::cos(th);
+  }
+  benchmark::DoNotOptimize(sink);
+}
+BENCHMARK(BM_FloorTrigAndDraw);
+
+void BM_FloorCopy(benchmark::State& state) {
+  const auto bytes = static_cast<std::size_t>(state.range(0));
+  std::vector<char> from(bytes, 1), to(bytes, 0);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_FloorCopy)->Arg(1 << 20)->Arg(24 << 20)->Arg(256 << 20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace sv
+
+BENCHMARK_MAIN();
