@@ -1,6 +1,7 @@
 #include "mesh/Object3D.h"
 
 #include "core/Random.h"
+#include "core/TurnTable.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,8 +19,6 @@ constexpr int kDisturbedParticles = 60;
 constexpr double kInitialDisturbance = 1.0;
 
 constexpr double kWindCoefficient = -0.02;
-constexpr float kAngleScale = 4.0f;
-constexpr float kAngleDivisor = 1.52587890625e-05f;  // 1 / 65536
 constexpr double kVerticalCoefficient = -0.098;
 constexpr double kPi = 3.141592654;
 constexpr float kPeriodDivisor = 10.0f;
@@ -153,12 +152,13 @@ int Object3D::step(double dt) {
 // swells and reverses with the time at the start of the step (period 20).
 void Object3D::applyBodyForces() {
   const double swell = std::sin(time * kPi / kPeriodDivisor);
+  const TurnTable& turns = TurnTable::instance();
   for (MeshParticle& p : particles) {
     p.force.fill(0.0);
 
     p.force.x = p.mass * kWindCoefficient;
-    const float angle = static_cast<float>(nextRandom() & 0xFFFFu) * kAngleScale * kAngleDivisor;
-    p.force.rotate(angle, kTurningAxis);
+    const TurnTable::SinCos& turn = turns.forDraw(nextRandom());  // rotate(angleOf(draw), axis), looked up
+    p.force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
 
     p.force.y = (p.mass * kVerticalCoefficient) * swell;
   }
