@@ -1,3 +1,4 @@
+// Fills the turn table once, with the same sin and cos calls that Vec3D::rotate makes.
 #include "core/TurnTable.h"
 
 #include <cmath>

@@ -1,3 +1,5 @@
+// Filling, building and stepping a spring mesh. The step keeps the order of its seven passes and of
+// every operation inside them: the same seed must give the same bits on every build.
 #include "mesh/Object3D.h"
 
 #include "core/Random.h"
