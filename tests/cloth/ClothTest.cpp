@@ -7,7 +7,9 @@
 #include "support/TestMeshes.h"
 
 #include <cmath>
+#include <cstddef>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,16 @@ namespace {
 using testing::bitsOf;
 
 bool isZero(const Vec3D& v) { return bitsOf(v.x) == 0 && bitsOf(v.y) == 0 && bitsOf(v.z) == 0; }
+
+// Plain records without a vtable, fields in their declared order: the arrays zero-fill them by bytes.
+static_assert(!std::is_polymorphic_v<ClothParticle> && !std::is_polymorphic_v<ClothSpring>);
+static_assert(offsetof(ClothParticle, position) == 0 && offsetof(ClothParticle, velocity) == 32 &&
+              offsetof(ClothParticle, acceleration) == 64 && offsetof(ClothParticle, force) == 96 &&
+              offsetof(ClothParticle, mass) == 128 && offsetof(ClothParticle, pinned) == 136);
+static_assert(offsetof(ClothSpring, first) == 0 && offsetof(ClothSpring, second) == 4 &&
+              offsetof(ClothSpring, stiffness) == 8 && offsetof(ClothSpring, damping) == 16 &&
+              offsetof(ClothSpring, restLength) == 24);
+static_assert(std::is_base_of_v<Object, Cloth>);
 
 TEST(ClothConstruction, ParticlesOnTheGrid) {
   const Cloth cloth;

@@ -5,7 +5,9 @@
 #include "support/TestMeshes.h"
 
 #include <cmath>
+#include <cstddef>
 #include <string>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,19 @@ std::string buildAndCapture(Object3D& mesh) {
 }
 
 bool isZero(const Vec3D& v) { return bitsOf(v.x) == 0 && bitsOf(v.y) == 0 && bitsOf(v.z) == 0; }
+
+// Plain records without a vtable, fields in their declared order: the arrays zero-fill them by bytes.
+static_assert(!std::is_polymorphic_v<MeshParticle> && !std::is_polymorphic_v<MeshSpring> &&
+              !std::is_polymorphic_v<FaceIndices>);
+static_assert(offsetof(MeshParticle, force) == 0 && offsetof(MeshParticle, velocity) == 32 &&
+              offsetof(MeshParticle, restPosition) == 64 && offsetof(MeshParticle, displacement) == 96 &&
+              offsetof(MeshParticle, anchorStiffness) == 128 && offsetof(MeshParticle, anchorDamping) == 136 &&
+              offsetof(MeshParticle, anchorRestLength) == 144 && offsetof(MeshParticle, mass) == 152);
+static_assert(offsetof(MeshSpring, first) == 0 && offsetof(MeshSpring, second) == 4 &&
+              offsetof(MeshSpring, stiffness) == 8 && offsetof(MeshSpring, damping) == 16 &&
+              offsetof(MeshSpring, restLength) == 24);
+static_assert(sizeof(FaceIndices) == 12 && offsetof(FaceIndices, c) == 8);
+static_assert(std::is_base_of_v<Object, Object3D>);
 
 TEST(Object3DConstruction, CapacitiesAndZeros) {
   Object3D mesh;

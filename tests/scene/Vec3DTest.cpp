@@ -3,8 +3,10 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -27,6 +29,12 @@ void expectBits(const Vec3D& v, double x, double y, double z) {
   EXPECT_EQ(bits(v.y), bits(y)) << v.y << " vs " << y;
   EXPECT_EQ(bits(v.z), bits(z)) << v.z << " vs " << z;
 }
+
+// Four doubles in order and nothing else: arrays of Vec3D are zero-filled by bytes and copied as a whole.
+static_assert(sizeof(Vec3D) == 32 && std::is_standard_layout_v<Vec3D> && !std::is_polymorphic_v<Vec3D>);
+static_assert(offsetof(Vec3D, x) == 0 && offsetof(Vec3D, y) == 8 && offsetof(Vec3D, z) == 16 &&
+              offsetof(Vec3D, w) == 24);
+static_assert(std::is_trivially_copyable_v<Vec3D>);
 
 TEST(Vec3DDefaults, EveryFieldIsQuietNaN) {
   const Vec3D v;
