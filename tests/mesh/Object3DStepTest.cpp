@@ -7,8 +7,10 @@
 #include "support/TestMeshes.h"
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +190,30 @@ TEST(Object3DStepSprings, CoincidentEndsGiveNoForce) {
   EXPECT_EQ(with.x, without.x);
   EXPECT_EQ(with.y, without.y);
   EXPECT_EQ(with.z, without.z);
+}
+
+TEST(Object3DStepHostile, NonFiniteVerticesStayInTheirOwnComponent) {
+  // A sound 5 x 5 grid, then a separate triangle of vertices at NaN, infinity and near the largest
+  // double, joined among themselves. Stepping must not fault, and the bad values must not reach the grid.
+  Object3D mesh;
+  testing::fill(mesh, testing::gridMesh(5));
+  const double inf = std::numeric_limits<double>::infinity();
+  mesh.addVertex(std::nan(""), 0, 0);
+  mesh.addVertex(inf, -inf, 0);
+  mesh.addVertex(1e308, -1e308, 1e308);
+  for (auto [a, b] : {std::pair{26, 27}, {27, 28}, {28, 26}, {26, 26}}) mesh.addSpring(a, b);
+  buildQuietly(mesh);
+  seedRandom(12);
+  for (int k = 0; k < 500; ++k) mesh.step(0.1);
+  for (std::size_t i = 0; i < 25; ++i) {
+    const MeshParticle& p = mesh.particles[i];
+    ASSERT_TRUE(std::isfinite(mesh.vertices[i].x) && std::isfinite(mesh.vertices[i].y) &&
+                std::isfinite(mesh.vertices[i].z))
+        << i;
+    ASSERT_LT(p.displacement.length(), 2.0) << i;
+  }
+  for (std::size_t i = 25; i < 28; ++i) EXPECT_FALSE(std::isfinite(mesh.particles[i].displacement.length())) << i;
+  EXPECT_NEAR(mesh.time, 50.0, 1e-9);
 }
 
 // Every field the step writes, compared by bits.
