@@ -1,6 +1,9 @@
+// Building the 10 x 10 cloth and stepping it. The step keeps the order of its five passes and of
+// every operation inside them: the same seed must give the same bits on every build.
 #include "cloth/Cloth.h"
 
 #include "core/Random.h"
+#include "core/TurnTable.h"
 
 namespace sv {
 
@@ -14,8 +17,6 @@ constexpr double kStiffness = 0.28;
 constexpr double kDamping = 0.21;
 
 constexpr double kPushCoefficient = -0.002;
-constexpr float kAngleScale = 4.0f;
-constexpr float kAngleDivisor = 1.52587890625e-05f;  // 1 / 65536
 constexpr double kGravityCoefficient = -0.0098;
 constexpr double kDampingThreshold = 0.01;
 const Vec3D kTurningAxis{0.0, 1.0, 0.0};
@@ -89,11 +90,12 @@ void Cloth::step(double dt) {
 
 // Passes 1-3: clear, a small push of random heading, gravity. Pinned particles draw too.
 void Cloth::applyBodyForces() {
+  const TurnTable& turns = TurnTable::instance();
   for (ClothParticle& p : particles) {
     p.force.fill(0.0);
     p.force.x = p.mass * kPushCoefficient;
-    const float angle = static_cast<float>(nextRandom() & 0xFFFFu) * kAngleScale * kAngleDivisor;
-    p.force.rotate(angle, kTurningAxis);
+    const TurnTable::SinCos& turn = turns.forDraw(nextRandom());  // rotate(angleOf(draw), axis), looked up
+    p.force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
     p.force.y = p.mass * kGravityCoefficient;
   }
 }

@@ -1,13 +1,13 @@
 // The 10 x 10 cloth: point masses 0.5 apart in the plane z = 0, joined by structural and diagonal
-// springs, its first row pinned. It pushes nothing and touches nothing else in the scene.
+// springs, its first row pinned. It meets nothing else in the scene: no floor, no mesh, no contact.
 #pragma once
-
-#include <cstdint>
 
 #include "cloth/ClothParticle.h"
 #include "cloth/ClothSpring.h"
 #include "core/Array.h"
 #include "core/Object.h"
+
+#include <cstdint>
 
 namespace sv {
 

@@ -1,10 +1,10 @@
 // One point mass of the cloth. Pinned particles (the first row) never move.
 #pragma once
 
+#include "scene/Vec3D.h"
+
 #include <cstdint>
 #include <limits>
-
-#include "scene/Vec3D.h"
 
 namespace sv {
 

@@ -4,12 +4,15 @@
 // stored, so that all-zero bytes are a valid value.
 #pragma once
 
+#include "core/Object.h"
+
 #include <cstddef>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <type_traits>
-
-#include "core/Object.h"
+#include <utility>
 
 namespace sv {
 
@@ -26,8 +29,16 @@ class Array : public Object {
   Array() = default;
   explicit Array(std::size_t length) { setLength(length); }
   Array(const Array& other) { *this = other; }
-  Array(Array&& other) noexcept = default;
-  Array& operator=(Array&& other) noexcept = default;
+  // A moved-from array is empty, not a length without storage.
+  Array(Array&& other) noexcept { *this = std::move(other); }
+  Array& operator=(Array&& other) noexcept {
+    if (this != &other) {
+      data_ = std::move(other.data_);
+      length_ = std::exchange(other.length_, 0);
+      capacity_ = std::exchange(other.capacity_, 0);
+    }
+    return *this;
+  }
   Array& operator=(const Array& other) {
     if (this != &other) {
       reserveExactly(other.length_);
@@ -60,6 +71,7 @@ class Array : public Object {
   // Storage is allocated uninitialised; every element below length_ has been written or zero-filled.
   void reserveExactly(std::size_t capacity) {
     if (capacity <= capacity_) return;
+    if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_array_new_length();
     std::unique_ptr<T[], RawDelete> grown(static_cast<T*>(::operator new[](capacity * sizeof(T))));
     if (length_ != 0) std::memcpy(static_cast<void*>(grown.get()), data_.get(), length_ * sizeof(T));
     data_ = std::move(grown);

@@ -1,3 +1,5 @@
+// Default behaviour of the root class: identity-based hash, order and equality, and the type name as
+// text. Nothing in the program calls these; they give every class the same interface.
 #include "core/Object.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The process-wide generator, seeded from the time of day before main so that runs differ.
 #include "core/Random.h"
 
 #include <chrono>

@@ -2,9 +2,9 @@
 // Its current position is always restPosition + displacement.
 #pragma once
 
-#include <limits>
-
 #include "scene/Vec3D.h"
+
+#include <limits>
 
 namespace sv {
 

@@ -1,9 +1,12 @@
+// Filling, building and stepping a spring mesh. The step keeps the order of its seven passes and of
+// every operation inside them: the same seed must give the same bits on every build.
 #include "mesh/Object3D.h"
+
+#include "core/Random.h"
+#include "core/TurnTable.h"
 
 #include <cmath>
 #include <cstdio>
-
-#include "core/Random.h"
 
 namespace sv {
 
@@ -18,18 +21,22 @@ constexpr int kDisturbedParticles = 60;
 constexpr double kInitialDisturbance = 1.0;
 
 constexpr double kWindCoefficient = -0.02;
-constexpr float kAngleScale = 4.0f;
-constexpr float kAngleDivisor = 1.52587890625e-05f;  // 1 / 65536
 constexpr double kVerticalCoefficient = -0.098;
 constexpr double kPi = 3.141592654;
 constexpr float kPeriodDivisor = 10.0f;
 constexpr double kDampingThreshold = 0.01;
 const Vec3D kTurningAxis{0.0, 1.0, 0.0};
 
-// Doubling growth: the array is full when the count has reached its length.
+// Doubling growth. An array emptied by build still grows (to 1), so a late add cannot write past the end.
+template <typename T>
+void doubleLength(Array<T>& array) {
+  array.setLength(array.empty() ? 1 : array.length() * 2);
+}
+
+// The array is full when the count has reached its length.
 template <typename T>
 void makeRoom(Array<T>& array, std::int32_t count) {
-  if (static_cast<std::size_t>(count) >= array.length()) array.setLength(array.empty() ? 1 : array.length() * 2);
+  if (static_cast<std::size_t>(count) >= array.length()) doubleLength(array);
 }
 
 Vec3D zeroVector() {
@@ -40,8 +47,7 @@ Vec3D zeroVector() {
 
 // The damped spring law shared by mesh and anchor springs: stretch pulls the ends together, the
 // damping term (only for lengths above the threshold) opposes the rate at which they separate.
-double springForce(double stiffness, double damping, double len, double restLength, const Vec3D& dv,
-                   const Vec3D& dp) {
+double springForce(double stiffness, double damping, double len, double restLength, const Vec3D& dv, const Vec3D& dp) {
   if (len > kDampingThreshold) return -(stiffness * (len - restLength) + damping * dv.dot(dp) / len);
   return -(stiffness * (len - restLength));
 }
@@ -75,9 +81,10 @@ void Object3D::addNormal(double x, double y, double z) {
 }
 
 void Object3D::addFace(FaceIndices vertexIndices, FaceIndices /*textureIndices*/, FaceIndices normalIndices) {
+  // The two face arrays are parallel: when faces is full, each of them doubles from its own length.
   if (static_cast<std::size_t>(faceCount) >= faces.length()) {
-    makeRoom(faces, faceCount);
-    makeRoom(faceNormalIndices, faceCount);
+    doubleLength(faces);
+    doubleLength(faceNormalIndices);
   }
   faces[faceCount] = {vertexIndices.a - 1, vertexIndices.b - 1, vertexIndices.c - 1};
   faceNormalIndices[faceCount] = {normalIndices.a - 1, normalIndices.b - 1, normalIndices.c - 1};
@@ -136,7 +143,7 @@ int Object3D::build() {
 // particle's pass writes, so the bits are the same as seven separate sweeps, with fewer trips
 // through memory.
 int Object3D::step(double dt) {
-  applyBodyForces(dt);
+  applyBodyForces();
   applyMeshSprings();
   applyAnchorsAndIntegrate(dt);
   time += dt;
@@ -145,14 +152,15 @@ int Object3D::step(double dt) {
 
 // Passes 1-3: clear the force, blow a wind of random heading, then pull vertically with a force that
 // swells and reverses with the time at the start of the step (period 20).
-void Object3D::applyBodyForces(double /*dt*/) {
+void Object3D::applyBodyForces() {
   const double swell = std::sin(time * kPi / kPeriodDivisor);
+  const TurnTable& turns = TurnTable::instance();
   for (MeshParticle& p : particles) {
     p.force.fill(0.0);
 
     p.force.x = p.mass * kWindCoefficient;
-    const float angle = static_cast<float>(nextRandom() & 0xFFFFu) * kAngleScale * kAngleDivisor;
-    p.force.rotate(angle, kTurningAxis);
+    const TurnTable::SinCos& turn = turns.forDraw(nextRandom());  // rotate(angleOf(draw), axis), looked up
+    p.force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
 
     p.force.y = (p.mass * kVerticalCoefficient) * swell;
   }

@@ -3,14 +3,14 @@
 // advances it. Indices are trusted here; the reader is the one that keeps them valid.
 #pragma once
 
-#include <cstdint>
-
 #include "core/Array.h"
 #include "core/Object.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
 #include "mesh/MeshSpring.h"
 #include "scene/Vec3D.h"
+
+#include <cstdint>
 
 namespace sv {
 
@@ -44,7 +44,7 @@ class Object3D : public Object {
   double time = 0.0;
 
  private:
-  void applyBodyForces(double dt);
+  void applyBodyForces();
   void applyMeshSprings();
   void applyAnchorsAndIntegrate(double dt);
 };

@@ -1,3 +1,5 @@
+// The two Vec3D operations too long to live in the header: line-plane intersection and the
+// point-in-triangle test.
 #include "scene/Vec3D.h"
 
 namespace sv {

@@ -58,7 +58,13 @@ struct Vec3D {
   // non-unit axis scales as well as turns.
   void rotate(double angle, const Vec3D& axis) {
     const double theta = 6.283185308 - angle;
-    const double s = std::sin(theta), c = std::cos(theta), t = 1 - c;
+    rotateBySinCos(std::sin(theta), std::cos(theta), axis);
+  }
+
+  // rotate with the sine and cosine of 6.283185308 - angle already taken, for callers that turn by one
+  // of a few known angles over and over; the same bits as rotate.
+  void rotateBySinCos(double s, double c, const Vec3D& axis) {
+    const double t = 1 - c;
     const double ax = axis.x, ay = axis.y, az = axis.z;
     const double rx = (c + ax * ax * t) * x + (ax * ay * t - az * s) * y + (ax * az * t + ay * s) * z;
     const double ry = (ax * ay * t + az * s) * x + (c + ay * ay * t) * y + (ay * az * t - ax * s) * z;

@@ -1,25 +1,94 @@
+// Array: growth keeps elements and zero-fills, shrinking keeps the leading ones, copies and moves
+// leave both sides consistent, and an impossible size is refused before any arithmetic wraps.
 #include "core/Array.h"
+#include "scene/Vec3D.h"
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <utility>
 
 #include <gtest/gtest.h>
-
-#include "scene/Vec3D.h"
 
 namespace sv {
 namespace {
 
-TEST(ArrayTest, GrowingZeroFillsAndKeepsElements) {
+bool allBitsZero(const Vec3D& v) {
+  return std::bit_cast<std::uint64_t>(v.x) == 0 && std::bit_cast<std::uint64_t>(v.y) == 0 &&
+         std::bit_cast<std::uint64_t>(v.z) == 0 && std::bit_cast<std::uint64_t>(v.w) == 0;
+}
+
+TEST(ArrayLength, GrowingZeroFillsAndKeepsElements) {
   Array<Vec3D> a(2);
   a[0].fill(7.0);
   a.setLength(5);
   EXPECT_EQ(a.length(), 5u);
   EXPECT_EQ(a[0].x, 7.0);
-  for (std::size_t i = 1; i < 5; ++i) {
-    EXPECT_EQ(a[i].x, 0.0);
-    EXPECT_EQ(a[i].w, 0.0);
-  }
+  for (std::size_t i = 1; i < 5; ++i) EXPECT_TRUE(allBitsZero(a[i])) << i;
   a.setLength(1);
   EXPECT_EQ(a.length(), 1u);
   EXPECT_EQ(a[0].x, 7.0);
+}
+
+TEST(ArrayLength, RegrowingAfterShrinkZeroFillsAgain) {
+  Array<std::int32_t> a(4);
+  for (std::size_t i = 0; i < 4; ++i) a[i] = -1;
+  a.setLength(1);
+  a.setLength(4);  // same storage, but the old values must not come back
+  EXPECT_EQ(a[0], -1);
+  EXPECT_EQ(a[1], 0);
+  EXPECT_EQ(a[2], 0);
+  EXPECT_EQ(a[3], 0);
+}
+
+TEST(ArrayLength, ManyDoublingsKeepEveryElement) {
+  Array<std::int32_t> a;
+  EXPECT_TRUE(a.empty());
+  for (std::int32_t i = 0; i < 5000; ++i) {
+    if (static_cast<std::size_t>(i) >= a.length()) a.setLength(a.empty() ? 1 : a.length() * 2);
+    a[i] = i * 3;
+  }
+  EXPECT_EQ(a.length(), 8192u);
+  for (std::int32_t i = 0; i < 5000; ++i) ASSERT_EQ(a[i], i * 3);
+  for (std::size_t i = 5000; i < a.length(); ++i) ASSERT_EQ(a[i], 0);
+}
+
+TEST(ArrayLength, ImpossibleSizeIsRefused) {
+  Array<Vec3D> a(3);
+  EXPECT_THROW(a.setLength(std::numeric_limits<std::size_t>::max() / 8), std::bad_array_new_length);
+  EXPECT_EQ(a.length(), 3u);
+}
+
+TEST(ArrayCopy, CopiesAreIndependent) {
+  Array<std::int32_t> a(3);
+  a[1] = 5;
+  Array<std::int32_t> b(a);
+  b[1] = 6;
+  EXPECT_EQ(a[1], 5);
+  Array<std::int32_t> c(10);
+  c = a;
+  EXPECT_EQ(c.length(), 3u);
+  EXPECT_EQ(c[1], 5);
+  c = c;  // self-assignment keeps the contents
+  EXPECT_EQ(c[1], 5);
+}
+
+TEST(ArrayMove, MovedFromArrayIsEmptyNotDangling) {
+  Array<std::int32_t> a(3);
+  a[2] = 9;
+  Array<std::int32_t> b(std::move(a));
+  EXPECT_EQ(b.length(), 3u);
+  EXPECT_EQ(b[2], 9);
+  EXPECT_EQ(a.length(), 0u);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+  a.setLength(2);             // and it can be used again
+  EXPECT_EQ(a[1], 0);
+
+  Array<std::int32_t> c(7);
+  c = std::move(b);
+  EXPECT_EQ(c.length(), 3u);
+  EXPECT_EQ(c[2], 9);
+  EXPECT_TRUE(b.empty());  // NOLINT(bugprone-use-after-move)
 }
 
 }  // namespace

@@ -1,0 +1,270 @@
+// Object3D::step: the values a single step must produce (lone particle, wind angle from the low 16
+// bits, vertical force over time, dt = 0, spring thresholds), and bit-for-bit agreement with the
+// independent pass-by-pass reference over many steps and seeds.
+#include "core/Random.h"
+#include "mesh/Object3D.h"
+#include "support/ReferenceSimulation.h"
+#include "support/TestMeshes.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+namespace sv {
+namespace {
+
+using testing::bitsOf;
+
+constexpr double kMass = 0.05;
+
+// Builds quietly: the report lines belong to other tests.
+void buildQuietly(Object3D& mesh) {
+  ::testing::internal::CaptureStdout();
+  mesh.build();
+  ::testing::internal::GetCapturedStdout();
+}
+
+// A built mesh of `count` unconnected particles, all at rest at their rest positions.
+void restingParticles(Object3D& mesh, int count) {
+  for (int i = 0; i < count; ++i) mesh.addVertex(i, 0.5 * i, -i);
+  buildQuietly(mesh);
+  for (MeshParticle& p : mesh.particles) p.displacement.fill(0.0);
+}
+
+double phiFor(std::uint32_t r) { return 6.283185308 - (r & 0xFFFFu) / 16384.0; }
+
+// How many draws of a generator seeded with `seed` come before the first one with these low 16 bits.
+int drawsBefore(std::uint32_t seed, std::uint32_t lowBits) {
+  std::mt19937 mirror(seed);
+  int n = 0;
+  while ((mirror() & 0xFFFFu) != lowBits) ++n;
+  return n;
+}
+
+TEST(Object3DStepValues, LoneDisplacedParticleFirstStep) {
+  for (std::uint32_t seed : {1u, 2u, 99u, 123456u}) {
+    Object3D mesh;
+    mesh.addVertex(0.3, -0.2, 0.1);
+    buildQuietly(mesh);
+    seedRandom(seed);
+    std::mt19937 mirror(seed);
+    const double phi = phiFor(static_cast<std::uint32_t>(mirror()));
+    EXPECT_EQ(mesh.step(0.1), 0);
+    const MeshParticle& p = mesh.particles[0];
+    const double c = std::cos(phi), s = std::sin(phi);
+    EXPECT_NEAR(p.force.x, -0.025 - 0.001 * c, 1e-16);
+    EXPECT_EQ(bitsOf(p.force.y), bitsOf(-0.0));  // -0.0 * sin(0), plus a -0.0 anchor y
+    EXPECT_NEAR(p.force.z, 0.001 * s, 1e-16);
+    EXPECT_NEAR(p.velocity.x, -0.005 - 0.0002 * c, 1e-16);
+    EXPECT_EQ(p.velocity.y, 0.0);
+    EXPECT_NEAR(p.velocity.z, 0.0002 * s, 1e-16);
+    EXPECT_NEAR(p.displacement.x, 0.9995 - 0.00002 * c, 1e-15);
+    EXPECT_NEAR(p.displacement.z, 0.00002 * s, 1e-16);
+    EXPECT_EQ(mesh.vertices[0].x, p.restPosition.x + p.displacement.x);
+    EXPECT_EQ(mesh.vertices[0].y, p.restPosition.y + p.displacement.y);
+    EXPECT_EQ(mesh.vertices[0].z, p.restPosition.z + p.displacement.z);
+    EXPECT_EQ(mesh.time, 0.1);
+  }
+}
+
+TEST(Object3DStepValues, WindAngleComesFromLow16BitsInParticleOrder) {
+  Object3D mesh;
+  restingParticles(mesh, 200);
+  seedRandom(4242);
+  std::mt19937 mirror(4242);
+  mesh.step(0.1);
+  for (const MeshParticle& p : mesh.particles) {
+    const double phi = phiFor(static_cast<std::uint32_t>(mirror()));
+    // Turning (mass * -0.02, 0, 0) about (0, 1, 0): the zero axis terms drop out exactly.
+    ASSERT_EQ(p.force.x, std::cos(phi) * (kMass * -0.02));
+    ASSERT_EQ(p.force.z, -std::sin(phi) * (kMass * -0.02));
+    ASSERT_EQ(bitsOf(p.force.y), bitsOf(-0.0));
+  }
+  EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));  // exactly one draw per particle
+}
+
+TEST(Object3DStepValues, ExtremeAngles) {
+  const std::uint32_t seed = 31337;
+  for (std::uint32_t lowBits : {0x0000u, 0xFFFFu}) {
+    Object3D mesh;
+    restingParticles(mesh, 1);
+    seedRandom(seed);
+    for (int i = drawsBefore(seed, lowBits); i > 0; --i) nextRandom();
+    mesh.step(0.1);
+    const double phi = 6.283185308 - lowBits / 16384.0;
+    EXPECT_EQ(mesh.particles[0].force.x, std::cos(phi) * (kMass * -0.02)) << lowBits;
+    EXPECT_EQ(mesh.particles[0].force.z, -std::sin(phi) * (kMass * -0.02)) << lowBits;
+    if (lowBits == 0) {
+      EXPECT_NEAR(mesh.particles[0].force.x, -0.001, 1e-15);
+      EXPECT_NE(mesh.particles[0].force.z, 0.0);  // the decimal 2*pi constant leaves a trace
+    } else {
+      EXPECT_NEAR(mesh.particles[0].force.x, -0.001 * std::cos(3.99993896484375), 1e-12);
+    }
+  }
+}
+
+TEST(Object3DStepValues, VerticalForceSwellsAndReverses) {
+  const struct {
+    double time;
+    double nearly;
+  } cases[] = {{5.0, -0.0049}, {15.0, 0.0049}, {10.0, 0.0}, {2.5, -0.0049 * std::sin(0.25 * M_PI)}};
+  for (const auto& c : cases) {
+    Object3D mesh;
+    restingParticles(mesh, 3);
+    mesh.time = c.time;
+    mesh.step(0.1);
+    for (const MeshParticle& p : mesh.particles) {
+      EXPECT_EQ(p.force.y, (kMass * -0.098) * std::sin(c.time * 3.141592654 / 10.0)) << c.time;
+      EXPECT_NEAR(p.force.y, c.nearly, 1e-11) << c.time;
+    }
+    EXPECT_EQ(mesh.time, c.time + 0.1);
+  }
+}
+
+TEST(Object3DStepValues, ZeroDtOnlyWritesVerticesAndDraws) {
+  Object3D mesh;
+  testing::fill(mesh, testing::gridMesh(9));  // 81 vertices: 60 disturbed, 21 not
+  buildQuietly(mesh);
+  seedRandom(5);
+  mesh.step(0.1);
+  const Object3D before = mesh;
+  seedRandom(6);
+  std::mt19937 mirror(6);
+  mesh.step(0.0);
+  for (std::size_t i = 0; i < mesh.particles.length(); ++i) {
+    const MeshParticle& p = mesh.particles[i];
+    const MeshParticle& q = before.particles[i];
+    ASSERT_EQ(bitsOf(p.velocity.x), bitsOf(q.velocity.x));
+    ASSERT_EQ(bitsOf(p.velocity.z), bitsOf(q.velocity.z));
+    ASSERT_EQ(bitsOf(p.displacement.x), bitsOf(q.displacement.x));
+    ASSERT_EQ(bitsOf(p.displacement.y), bitsOf(q.displacement.y));
+    ASSERT_EQ(mesh.vertices[i].x, p.restPosition.x + p.displacement.x);
+  }
+  EXPECT_EQ(bitsOf(mesh.time), bitsOf(0.1));
+  for (std::size_t i = 0; i < mesh.particles.length(); ++i) mirror();
+  EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));
+}
+
+TEST(Object3DStepValues, MeshWithoutSpringsStillMoves) {
+  Object3D mesh;
+  restingParticles(mesh, 5);
+  for (int i = 0; i < 30; ++i) mesh.step(0.1);
+  for (const MeshParticle& p : mesh.particles) {
+    EXPECT_GT(p.displacement.length(), 1e-4);
+    EXPECT_LT(p.displacement.length(), 1.0);
+  }
+}
+
+// Two particles at rest joined by one spring of the given length; b moves away from a at the given speed.
+Vec3D forceOnFirstEnd(double length, double separationSpeed, bool withSpring) {
+  Object3D mesh;
+  mesh.addVertex(0, 0, 0);
+  mesh.addVertex(length / 5.0, 0, 0);
+  if (withSpring) mesh.addSpring(1, 2);
+  buildQuietly(mesh);
+  for (MeshParticle& p : mesh.particles) p.displacement.fill(0.0);
+  if (withSpring) mesh.springs[0].restLength = 0.5;
+  mesh.particles[1].velocity.x = separationSpeed;
+  seedRandom(8);
+  mesh.step(0.1);
+  return mesh.particles[0].force;
+}
+
+TEST(Object3DStepSprings, DampingOnlyAboveThreshold) {
+  // Damping shows as a difference between a still and a separating pair.
+  const Vec3D still = forceOnFirstEnd(0.2, 0.0, true), moving = forceOnFirstEnd(0.2, 0.3, true);
+  EXPECT_NE(still.x, moving.x);
+  EXPECT_NEAR(moving.x - still.x, 0.0025 * 0.3, 1e-15);  // c * (dv . dp) / len along +x towards b
+  const Vec3D shortStill = forceOnFirstEnd(0.008, 0.0, true), shortMoving = forceOnFirstEnd(0.008, 0.3, true);
+  EXPECT_EQ(bitsOf(shortStill.x), bitsOf(shortMoving.x));
+  const Vec3D none = forceOnFirstEnd(0.008, 0.0, false);
+  EXPECT_NEAR(shortStill.x - none.x, 0.0025 * (0.008 - 0.5), 1e-15);  // elastic term only: a pushed away from b
+}
+
+TEST(Object3DStepSprings, CoincidentEndsGiveNoForce) {
+  const Vec3D with = forceOnFirstEnd(0.0, 0.0, true), without = forceOnFirstEnd(0.0, 0.0, false);
+  EXPECT_EQ(with.x, without.x);
+  EXPECT_EQ(with.y, without.y);
+  EXPECT_EQ(with.z, without.z);
+}
+
+TEST(Object3DStepHostile, NonFiniteVerticesStayInTheirOwnComponent) {
+  // A sound 5 x 5 grid, then a separate triangle of vertices at NaN, infinity and near the largest
+  // double, joined among themselves. Stepping must not fault, and the bad values must not reach the grid.
+  Object3D mesh;
+  testing::fill(mesh, testing::gridMesh(5));
+  const double inf = std::numeric_limits<double>::infinity();
+  mesh.addVertex(std::nan(""), 0, 0);
+  mesh.addVertex(inf, -inf, 0);
+  mesh.addVertex(1e308, -1e308, 1e308);
+  for (auto [a, b] : {std::pair{26, 27}, {27, 28}, {28, 26}, {26, 26}}) mesh.addSpring(a, b);
+  buildQuietly(mesh);
+  seedRandom(12);
+  for (int k = 0; k < 500; ++k) mesh.step(0.1);
+  for (std::size_t i = 0; i < 25; ++i) {
+    const MeshParticle& p = mesh.particles[i];
+    ASSERT_TRUE(std::isfinite(mesh.vertices[i].x) && std::isfinite(mesh.vertices[i].y) &&
+                std::isfinite(mesh.vertices[i].z))
+        << i;
+    ASSERT_LT(p.displacement.length(), 2.0) << i;
+  }
+  for (std::size_t i = 25; i < 28; ++i) EXPECT_FALSE(std::isfinite(mesh.particles[i].displacement.length())) << i;
+  EXPECT_NEAR(mesh.time, 50.0, 1e-9);
+}
+
+// Every field the step writes, compared by bits.
+void expectSameBits(const Object3D& mesh, const reference::Mesh& ref, int step) {
+  ASSERT_EQ(mesh.vertices.length(), ref.vertices.size());
+  ASSERT_EQ(bitsOf(mesh.time), bitsOf(ref.time)) << "step " << step;
+  auto same = [](const Vec3D& v, const reference::V& r) {
+    return bitsOf(v.x) == bitsOf(r.x) && bitsOf(v.y) == bitsOf(r.y) && bitsOf(v.z) == bitsOf(r.z);
+  };
+  for (std::size_t i = 0; i < ref.vertices.size(); ++i) {
+    const MeshParticle& p = mesh.particles[i];
+    const auto& q = ref.particles[i];
+    ASSERT_TRUE(same(mesh.vertices[i], ref.vertices[i])) << "vertex " << i << " step " << step;
+    ASSERT_TRUE(same(p.force, q.force)) << "force " << i << " step " << step;
+    ASSERT_TRUE(same(p.velocity, q.velocity)) << "velocity " << i << " step " << step;
+    ASSERT_TRUE(same(p.displacement, q.displacement)) << "displacement " << i << " step " << step;
+    ASSERT_TRUE(same(p.restPosition, q.rest)) << "rest " << i;
+  }
+  for (std::size_t s = 0; s < ref.springs.size(); ++s)
+    ASSERT_EQ(bitsOf(mesh.springs[s].restLength), bitsOf(ref.springs[s].rest)) << "spring " << s;
+}
+
+void runAgainstReference(const testing::MeshInput& input, std::uint32_t seed, int steps, double dt) {
+  Object3D mesh;
+  testing::fill(mesh, input);
+  buildQuietly(mesh);
+  reference::Mesh ref(input.vertices, input.springs);
+  seedRandom(seed);
+  std::mt19937 refRandom(seed);
+  expectSameBits(mesh, ref, 0);
+  for (int k = 1; k <= steps; ++k) {
+    mesh.step(dt);
+    ref.step(dt, refRandom);
+    expectSameBits(mesh, ref, k);
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+}
+
+TEST(Object3DStepReference, ScatteredMeshesAgreeToTheLastBit) {
+  for (std::uint32_t seed : {11u, 22u, 33u}) {
+    SCOPED_TRACE(seed);
+    runAgainstReference(testing::scatteredMesh(seed, 120), seed, 300, 0.1);
+  }
+}
+
+TEST(Object3DStepReference, GridMeshAgreesToTheLastBit) { runAgainstReference(testing::gridMesh(12), 7, 400, 0.1); }
+
+TEST(Object3DStepReference, OddTimeStepsAgree) {
+  runAgainstReference(testing::scatteredMesh(44, 70), 44, 100, 0.37);
+  runAgainstReference(testing::scatteredMesh(45, 70), 45, 50, 0.0);
+}
+
+}  // namespace
+}  // namespace sv
