@@ -28,6 +28,8 @@ class OBJ3D : public Object {
   static constexpr std::size_t kObjectSlots = 32;
   // Problems reported per load before the rest are only counted.
   static constexpr std::size_t kMaxReportedProblems = 50;
+  // Largest vertex coordinate accepted, in file units (see acceptPoint).
+  static constexpr double kMaxCoordinate = 1e150;
 
   OBJ3D();
 

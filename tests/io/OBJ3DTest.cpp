@@ -307,11 +307,16 @@ TEST(OBJ3DSoundBehaviourTest, HugeIndicesSaturateAndAreDropped) {
 }
 
 TEST(OBJ3DSoundBehaviourTest, CoordinatesThatWouldBeInfiniteAreRejected) {
-  const auto r = loadText("o a\nv 1.0e999 0 0\nv 0 -1.0e308 0\nvn 0 0 1.0e999\nv 1.0e307 1.0e-400 0\n");
-  ASSERT_EQ(r.mesh().vertexCount, 1);
-  EXPECT_EQ(r.mesh().vertices[0].x, 5.0e307);
+  const auto r = loadText(
+      "o a\nv 1.0e999 0 0\nv 0 -1.0e151 0\nvn 0 0 1.0e999\nv 1.0e150 1.0e-400 -1.0e150\n"
+      "vn 1.0e300 0 0\nv -1.0e150 0 0\nk 1 2\n");
+  ASSERT_EQ(r.mesh().vertexCount, 2);
+  EXPECT_EQ(r.mesh().vertices[0].x, 5 * 1e150);
   EXPECT_EQ(r.mesh().vertices[0].y, 0.0);  // underflow converts to zero, as strtod gives it
-  EXPECT_EQ(r.mesh().normalCount, 0);
+  EXPECT_GT(r.mesh().springs[0].restLength, 1e151);
+  EXPECT_TRUE(std::isfinite(r.mesh().springs[0].restLength));
+  ASSERT_EQ(r.mesh().normalCount, 1);
+  EXPECT_EQ(r.mesh().normals[0].x, -1e300);
   const std::string file = ::testing::TempDir() + "model.obj";
   EXPECT_EQ(r.err, file + ":2: vertex coordinate out of range; line skipped\n" + file +
                        ":3: vertex coordinate out of range; line skipped\n" + file +
