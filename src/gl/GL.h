@@ -33,8 +33,6 @@ inline constexpr Enum kProjection = 0x1701;
 inline constexpr Enum kRgba = 0x1908;
 inline constexpr Enum kUnsignedByte = 0x1401;
 inline constexpr Enum kPackAlignment = 0x0D05;
-inline constexpr Enum kRenderer = 0x1F01;
-inline constexpr Enum kVersion = 0x1F02;
 inline constexpr Enum kNoError = 0;
 inline constexpr Bitfield kColorBufferBit = 0x4000;
 inline constexpr Bitfield kDepthBufferBit = 0x0100;
@@ -72,7 +70,6 @@ void getFloatv(Enum name, Float* values);
 void getLightfv(Enum light, Enum name, Float* values);
 Boolean isEnabled(Enum capability);
 Enum getError();
-const char* getString(Enum name);
 
 }  // namespace sv::gl
 

@@ -19,8 +19,7 @@ static_assert(kPoints == GL_POINTS && kLines == GL_LINES && kTriangles == GL_TRI
 static_assert(kDepthTest == GL_DEPTH_TEST && kLighting == GL_LIGHTING && kLight0 == GL_LIGHT0);
 static_assert(kColorClearValue == GL_COLOR_CLEAR_VALUE && kAmbient == GL_AMBIENT && kDiffuse == GL_DIFFUSE);
 static_assert(kModelview == GL_MODELVIEW && kProjection == GL_PROJECTION && kRgba == GL_RGBA);
-static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALIGNMENT);
-static_assert(kRenderer == GL_RENDERER && kVersion == GL_VERSION && kNoError == GL_NO_ERROR);
+static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALIGNMENT && kNoError == GL_NO_ERROR);
 static_assert(kColorBufferBit == GL_COLOR_BUFFER_BIT && kDepthBufferBit == GL_DEPTH_BUFFER_BIT);
 
 void clearColor(Float red, Float green, Float blue, Float alpha) { glClearColor(red, green, blue, alpha); }
@@ -54,7 +53,6 @@ void getFloatv(Enum name, Float* values) { glGetFloatv(name, values); }
 void getLightfv(Enum light, Enum name, Float* values) { glGetLightfv(light, name, values); }
 Boolean isEnabled(Enum capability) { return glIsEnabled(capability); }
 Enum getError() { return glGetError(); }
-const char* getString(Enum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 
 }  // namespace sv::gl
 

@@ -76,10 +76,6 @@ Enum getError() {
   record("glGetError", {});
   return kNoError;
 }
-const char* getString(Enum name) {
-  record("glGetString", {double(name)});
-  return "recording";
-}
 
 }  // namespace sv::gl
 

@@ -1,3 +1,4 @@
+// Building the bounded form of a model line one character at a time.
 #include "io/ModelLine.h"
 
 #include <locale>

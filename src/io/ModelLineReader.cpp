@@ -1,3 +1,4 @@
+// Reading model lines from a stream buffer, one character at a time, with all three terminators.
 #include "io/ModelLineReader.h"
 
 #include <streambuf>

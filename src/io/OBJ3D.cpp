@@ -1,3 +1,6 @@
+// Reading a model file: the line patterns, the dispatch through the keyword tables, the number
+// conversions, and the checks that keep every index the mesh stores valid.
+//
 // GCC 12 warns inside <regex> (std::function in the compiler's state table) when it inlines the
 // pattern compiler under the sanitizers; the warning is about library code, not about this file.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -212,9 +215,14 @@ int OBJ3D::onObject(const std::string&, const std::string&) {
   return 0;
 }
 
-// Matches an element line's pattern at its start, on the bounded form of the line (`text` keeps
-// the string that `match` points into). A line with an overlong token is refused with a message.
+// Matches an element line's pattern at its start. A line that cannot hold an overlong token is
+// matched as it stands (the usual case); a longer one is bounded first (`text` keeps the string that
+// `match` points into), and refused with a message when a token the pattern reads is overlong.
 bool OBJ3D::matchElement(const std::string& keyword, const std::string& line, std::smatch& match, std::string& text) {
+  const auto search = [&](const std::string& subject) {
+    return std::regex_search(subject, match, patterns.at(keyword), std::regex_constants::match_continuous);
+  };
+  if (line.size() <= ModelLine::kMaxTokenLength) return search(line);
   // Tokens each element pattern reads, the keyword included: a longer tail cannot change its match.
   const std::size_t tokensRead = keyword == "k" ? 3 : 4;
   const ModelLine bounded = ModelLine::of(line, tokensRead);
@@ -224,7 +232,7 @@ bool OBJ3D::matchElement(const std::string& keyword, const std::string& line, st
     return false;
   }
   text = bounded.text();
-  return std::regex_search(text, match, patterns.at(keyword), std::regex_constants::match_continuous);
+  return search(text);
 }
 
 // Normals must be finite. Vertex coordinates must also keep every distance between two vertices

@@ -1,3 +1,4 @@
+// Cutting the icosahedron into a geodesic sphere, and writing it as a model file.
 #include "GeodesicSphere.h"
 
 #include <algorithm>

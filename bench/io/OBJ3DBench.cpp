@@ -1,0 +1,186 @@
+// Load time of the model reader on generated spheres, against a baseline that reads the same file
+// with a plain tokenizer and std::from_chars (no regular expressions) into the same mesh. Prints the
+// reader's time as a multiple of the baseline's; the scaling runs show that loading is linear.
+#include "GeodesicSphere.h"
+#include "io/OBJ3D.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Frequency 173: 299,292 vertices, 598,580 faces, 897,870 springs.
+constexpr int kLargeFrequency = 173;
+
+struct ModelFile {
+  std::string path;
+  std::size_t bytes = 0;
+  std::size_t lines = 0;
+};
+
+const ModelFile& modelFile(int frequency) {
+  static std::map<int, ModelFile> files;
+  ModelFile& file = files[frequency];
+  if (file.path.empty()) {
+    const std::string text = sv::GeodesicSphere(frequency, 0.2).modelText("sphere");
+    file.path = "/tmp/springview-bench-sphere-" + std::to_string(frequency) + ".obj";
+    std::ofstream(file.path, std::ios::binary) << text;
+    file.bytes = text.size();
+    file.lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  }
+  return file;
+}
+
+// Keeps the four count lines of every build off the benchmark's report.
+class QuietStdout {
+ public:
+  QuietStdout() : saved_(dup(1)) {
+    std::fflush(stdout);
+    const int null = ::open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    ::close(null);
+  }
+  ~QuietStdout() {
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    ::close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+void loadWithReader(const std::string& path) {
+  sv::OBJ3D reader;
+  reader.open(path);
+  reader.load();
+  reader.close();
+  benchmark::DoNotOptimize(reader.objects[0]->vertices.data());
+}
+
+// The baseline: the same lines, split by hand, numbers by from_chars, the same mesh calls.
+class PlainReader {
+ public:
+  void load(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string_view rest = text;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n');
+      line(rest.substr(0, end));
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    mesh_.build();
+    benchmark::DoNotOptimize(mesh_.vertices.data());
+  }
+
+ private:
+  static std::string_view token(std::string_view& s) {
+    const std::size_t start = s.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos) return s = {}, std::string_view();
+    const std::size_t end = s.find_first_of(" \t\r", start);
+    const std::string_view t = s.substr(start, end - start);
+    s = end == std::string_view::npos ? std::string_view() : s.substr(end);
+    return t;
+  }
+  template <typename T>
+  static T number(std::string_view t) {
+    T value{};
+    std::from_chars(t.data(), t.data() + t.size(), value);
+    return value;
+  }
+  static sv::FaceIndices corner(std::string_view t, int part) {
+    for (int i = 0; i < part; ++i) t.remove_prefix(std::min(t.size(), t.find('/') + 1));
+    return {number<std::int32_t>(t.substr(0, t.find('/'))), 0, 0};
+  }
+  void line(std::string_view s) {
+    const std::string_view key = token(s);
+    if (key == "v" || key == "vn") {
+      const double x = number<double>(token(s)), y = number<double>(token(s)), z = number<double>(token(s));
+      key == "v" ? mesh_.addVertex(x, y, z) : mesh_.addNormal(x, y, z);
+    } else if (key == "f") {
+      const std::string_view a = token(s), b = token(s), c = token(s);
+      mesh_.addFace({corner(a, 0).a, corner(b, 0).a, corner(c, 0).a}, {},
+                    {corner(a, 2).a, corner(b, 2).a, corner(c, 2).a});
+    } else if (key == "k") {
+      const std::int32_t first = number<std::int32_t>(token(s));
+      mesh_.addSpring(first, number<std::int32_t>(token(s)));
+    }
+  }
+
+  sv::Object3D mesh_;
+};
+
+// Best load of each kind, in process CPU seconds: the machine is shared, and CPU time is what
+// another process's load disturbs least.
+double readerSeconds = 0, baselineSeconds = 0;
+
+template <typename Load>
+void timedLoads(benchmark::State& state, const ModelFile& file, double& bestSeconds, Load load) {
+  const QuietStdout quiet;
+  bestSeconds = 0;
+  for (auto _ : state) {
+    const std::clock_t start = std::clock();
+    load(file.path);
+    const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+    if (bestSeconds == 0 || seconds < bestSeconds) bestSeconds = seconds;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.bytes));
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * file.lines), benchmark::Counter::kIsRate);
+  state.counters["MB"] = static_cast<double>(file.bytes) / 1e6;
+}
+
+void BM_ReaderLargeSphere(benchmark::State& state) {
+  timedLoads(state, modelFile(kLargeFrequency), readerSeconds, loadWithReader);
+}
+
+void BM_FromCharsBaselineLargeSphere(benchmark::State& state) {
+  timedLoads(state, modelFile(kLargeFrequency), baselineSeconds,
+             [](const std::string& path) { PlainReader().load(path); });
+}
+
+// Loads of growing spheres: the time per byte should not grow with the size.
+void BM_ReaderScaling(benchmark::State& state) {
+  const ModelFile& file = modelFile(static_cast<int>(state.range(0)));
+  double best = 0;
+  timedLoads(state, file, best, loadWithReader);
+  state.SetComplexityN(static_cast<std::int64_t>(file.bytes));
+  state.counters["ns/byte"] = best * 1e9 / static_cast<double>(file.bytes);
+}
+
+BENCHMARK(BM_ReaderLargeSphere)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FromCharsBaselineLargeSphere)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReaderScaling)
+    ->Arg(25)
+    ->Arg(50)
+    ->Arg(100)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+
+    ->Complexity(benchmark::oN);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  if (readerSeconds > 0 && baselineSeconds > 0) {
+    std::printf("model reader: best load %.3f s CPU, from_chars baseline %.3f s CPU, ratio %.1f\n", readerSeconds,
+                baselineSeconds, readerSeconds / baselineSeconds);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
