@@ -216,6 +216,21 @@ TEST_F(ViewerTest, AltDragTurnsTheViewAndTheOppositeDragTurnsItBack) {
   EXPECT_GT(floorOverlap(start, back), 0.85) << "turning back by the same distance did not restore the view";
 }
 
+TEST_F(ViewerTest, CapturedDragKeepsTurningOutsideTheWindow) {
+  startWithModel();
+  Window window = waitForScene();
+  ASSERT_NE(window, 0u);
+  server->movePointer(400, 300);
+  server->xdotool({"keydown", "alt"});
+  server->xdotool({"mousedown", "1"});
+  Image pressed = settled(window);
+  server->movePointer(440, 600);  // below the 512-pixel window, button still held: 40 degrees
+  Image outside = settled(window);
+  server->xdotool({"mouseup", "1"});
+  server->xdotool({"keyup", "alt"});
+  EXPECT_LT(floorOverlap(pressed, outside), 0.5) << "moves outside the window did not arrive while captured";
+}
+
 TEST_F(ViewerTest, SuperDragTurnsTheViewLikeAlt) {
   startWithModel();
   Window window = waitForScene();
