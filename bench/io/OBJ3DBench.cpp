@@ -29,9 +29,14 @@ struct ModelFile {
   std::size_t lines = 0;
 };
 
-const ModelFile& modelFile(int frequency) {
+std::map<int, ModelFile>& modelFiles() {
   static std::map<int, ModelFile> files;
-  ModelFile& file = files[frequency];
+  return files;
+}
+
+// The sphere of the given frequency as a file under /tmp, written on first use.
+const ModelFile& modelFile(int frequency) {
+  ModelFile& file = modelFiles()[frequency];
   if (file.path.empty()) {
     const std::string text = sv::GeodesicSphere(frequency, 0.2).modelText("sphere");
     file.path = "/tmp/springview-bench-sphere-" + std::to_string(frequency) + ".obj";
@@ -181,6 +186,7 @@ int main(int argc, char** argv) {
     std::printf("model reader: best load %.3f s CPU, from_chars baseline %.3f s CPU, ratio %.1f\n", readerSeconds,
                 baselineSeconds, readerSeconds / baselineSeconds);
   }
+  for (const auto& [frequency, file] : modelFiles()) std::remove(file.path.c_str());
   benchmark::Shutdown();
   return 0;
 }
