@@ -13,6 +13,7 @@
 #include "io/ModelLine.h"
 #include "io/ModelLineReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
