@@ -44,14 +44,25 @@ inline double springMagnitude(double k, double c, double len, double rest, V dv,
   return -(k * (len - rest));
 }
 
+struct Spring {
+  int a, b;
+  double k, c, rest;
+};
+
+// Clears every force, then pushes each particle by perMass * mass along x turned by its own draw.
+template <typename Particle>
+void clearAndPush(std::vector<Particle>& particles, double perMass, std::mt19937& random) {
+  for (Particle& p : particles) p.force = {0.0, 0.0, 0.0};
+  for (Particle& p : particles) {
+    p.force.x = p.mass * perMass;
+    p.force = turned(p.force, angleFrom(static_cast<std::uint32_t>(random())), {0.0, 1.0, 0.0});
+  }
+}
+
 struct Mesh {
   struct Particle {
     V force, velocity, rest, displacement;
     double ks, kd, restLength, mass;
-  };
-  struct Spring {
-    int a, b;
-    double k, c, rest;
   };
   std::vector<V> vertices;
   std::vector<Particle> particles;
@@ -70,11 +81,7 @@ struct Mesh {
   }
 
   void step(double dt, std::mt19937& random) {
-    for (Particle& p : particles) p.force = {0.0, 0.0, 0.0};
-    for (Particle& p : particles) {
-      p.force.x = p.mass * -0.02;
-      p.force = turned(p.force, angleFrom(static_cast<std::uint32_t>(random())), {0.0, 1.0, 0.0});
-    }
+    clearAndPush(particles, -0.02, random);
     for (Particle& p : particles) p.force.y = (p.mass * -0.098) * std::sin(time * 3.141592654 / 10.0);
     for (const Spring& s : springs) {
       Particle& a = particles[s.a];
@@ -108,10 +115,6 @@ struct Cloth {
     double mass;
     int pinned;
   };
-  struct Spring {
-    int a, b;
-    double k, c, rest;
-  };
   static constexpr int kSide = 10;
   std::vector<Particle> particles;
   std::vector<Spring> springs;
@@ -136,11 +139,7 @@ struct Cloth {
   }
 
   void step(double dt, std::mt19937& random) {
-    for (Particle& p : particles) p.force = {0.0, 0.0, 0.0};
-    for (Particle& p : particles) {
-      p.force.x = p.mass * -0.002;
-      p.force = turned(p.force, angleFrom(static_cast<std::uint32_t>(random())), {0.0, 1.0, 0.0});
-    }
+    clearAndPush(particles, -0.002, random);
     for (Particle& p : particles) p.force.y = p.mass * -0.0098;
     for (const Spring& s : springs) {
       Particle& a = particles[s.a];

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace sv::testing {
 
 struct MeshInput {
@@ -22,6 +24,13 @@ inline void fill(Object3D& mesh, const MeshInput& input) {
   mesh.init();
   for (const auto& v : input.vertices) mesh.addVertex(v.x, v.y, v.z);
   for (auto [a, b] : input.springs) mesh.addSpring(a, b);
+}
+
+// Builds without printing: the report lines belong to the tests that check them.
+inline void buildQuietly(Object3D& mesh) {
+  ::testing::internal::CaptureStdout();
+  mesh.build();
+  ::testing::internal::GetCapturedStdout();
 }
 
 // A side x side grid in the plane z = 0 with springs along the edges of its triangles: right, down and
@@ -60,5 +69,9 @@ inline MeshInput scatteredMesh(std::uint32_t seed, int count) {
 }
 
 inline std::uint64_t bitsOf(double d) { return std::bit_cast<std::uint64_t>(d); }
+
+inline bool sameBits(const Vec3D& v, const reference::V& r) {
+  return bitsOf(v.x) == bitsOf(r.x) && bitsOf(v.y) == bitsOf(r.y) && bitsOf(v.z) == bitsOf(r.z);
+}
 
 }  // namespace sv::testing
