@@ -9,22 +9,12 @@
 namespace sv {
 namespace {
 
-TEST(RandomSequence, SeededSequenceIsMersenneTwister) {
-  for (std::uint32_t seed : {0u, 1u, 5489u, 0xDEADBEEFu}) {
+TEST(RandomSequence, EachSeedingRestartsTheMersenneTwister) {
+  for (std::uint32_t seed : {0u, 1u, 5489u, 0xDEADBEEFu, 1u}) {
     seedRandom(seed);
     std::mt19937 mirror(seed);
     for (int i = 0; i < 2000; ++i) ASSERT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror())) << seed << " " << i;
   }
-}
-
-TEST(RandomSequence, ReseedingRestartsAndSeedsDiffer) {
-  seedRandom(77);
-  const std::uint32_t first = nextRandom();
-  nextRandom();
-  seedRandom(77);
-  EXPECT_EQ(nextRandom(), first);
-  seedRandom(78);
-  EXPECT_NE(nextRandom(), first);
 }
 
 }  // namespace
