@@ -1,6 +1,5 @@
-// Cloth: the built topology (spring order, ends, counts per particle, rest lengths), the values of the
-// first step, the pinned row, dt = 0, spring thresholds, and bit-for-bit agreement with the
-// independent pass-by-pass reference over many steps and seeds.
+// Cloth: the built grid and spring order, the values of the first step, the pinned row, dt = 0, spring
+// thresholds, and bit-for-bit agreement with the independent pass-by-pass reference over many steps.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "support/ReferenceSimulation.h"
@@ -9,8 +8,6 @@
 #include <cmath>
 #include <cstddef>
 #include <random>
-#include <type_traits>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -21,40 +18,20 @@ using testing::bitsOf;
 
 bool isZero(const Vec3D& v) { return bitsOf(v.x) == 0 && bitsOf(v.y) == 0 && bitsOf(v.z) == 0; }
 
-// Plain records without a vtable, fields in their declared order: the arrays zero-fill them by bytes.
-static_assert(!std::is_polymorphic_v<ClothParticle> && !std::is_polymorphic_v<ClothSpring>);
-static_assert(offsetof(ClothParticle, position) == 0 && offsetof(ClothParticle, velocity) == 32 &&
-              offsetof(ClothParticle, acceleration) == 64 && offsetof(ClothParticle, force) == 96 &&
-              offsetof(ClothParticle, mass) == 128 && offsetof(ClothParticle, pinned) == 136);
-static_assert(offsetof(ClothSpring, first) == 0 && offsetof(ClothSpring, second) == 4 &&
-              offsetof(ClothSpring, stiffness) == 8 && offsetof(ClothSpring, damping) == 16 &&
-              offsetof(ClothSpring, restLength) == 24);
-static_assert(std::is_base_of_v<Object, Cloth>);
-
-TEST(ClothConstruction, ParticlesOnTheGrid) {
+TEST(ClothConstruction, GridPinnedRowAndSprings) {
   const Cloth cloth;
   EXPECT_EQ(cloth.columns, 10);
   EXPECT_EQ(cloth.rows, 10);
   ASSERT_EQ(cloth.particles.length(), 100u);
-  double totalMass = 0.0;
-  for (int j = 0; j < 10; ++j) {
-    for (int i = 0; i < 10; ++i) {
-      const ClothParticle& p = cloth.particles[i + j * 10];
-      EXPECT_TRUE(p.position.equals(Vec3D{i * 0.5, j * 0.5, 0.0, 0.0}));
-      EXPECT_EQ(bitsOf(p.position.w), 0u);
-      EXPECT_EQ(p.pinned, j == 0 ? 1 : 0);
-      EXPECT_TRUE(isZero(p.velocity) && isZero(p.acceleration) && isZero(p.force));
-      EXPECT_EQ(p.mass, 0.09);
-      totalMass += p.mass;
-    }
+  for (int n = 0; n < 100; ++n) {
+    const ClothParticle& p = cloth.particles[n];
+    EXPECT_TRUE(p.position.equals(Vec3D{n % 10 * 0.5, n / 10 * 0.5, 0.0, 0.0})) << n;
+    EXPECT_EQ(bitsOf(p.position.w), 0u);
+    EXPECT_EQ(p.pinned, n < 10 ? 1 : 0) << n;
+    EXPECT_TRUE(isZero(p.velocity) && isZero(p.acceleration) && isZero(p.force)) << n;
+    EXPECT_EQ(p.mass, 0.09);
   }
-  EXPECT_NEAR(totalMass, 9.0, 1e-13);
-  EXPECT_TRUE(cloth.particles[9].position.equals(Vec3D{4.5, 0, 0, 0}));
-  EXPECT_TRUE(cloth.particles[99].position.equals(Vec3D{4.5, 4.5, 0, 0}));
-}
-
-TEST(ClothConstruction, SpringOrderAndEnds) {
-  const Cloth cloth;
+  // Rows, then columns, then both diagonals of each cell; the reference test checks every spring.
   ASSERT_EQ(cloth.springs.length(), 342u);
   const struct {
     int index, first, second;
@@ -63,34 +40,11 @@ TEST(ClothConstruction, SpringOrderAndEnds) {
   for (const auto& e : expected) {
     EXPECT_EQ(cloth.springs[e.index].first, e.first) << e.index;
     EXPECT_EQ(cloth.springs[e.index].second, e.second) << e.index;
+    EXPECT_EQ(cloth.springs[e.index].restLength, e.index < 180 ? 0.5 : std::sqrt(0.5)) << e.index;
   }
   for (const ClothSpring& s : cloth.springs) {
-    EXPECT_NE(s.first, s.second);
     EXPECT_EQ(s.stiffness, 0.28);
     EXPECT_EQ(s.damping, 0.21);
-  }
-}
-
-TEST(ClothConstruction, RestLengths) {
-  const Cloth cloth;
-  for (std::size_t k = 0; k < cloth.springs.length(); ++k)
-    EXPECT_EQ(cloth.springs[k].restLength, k < 180 ? 0.5 : std::sqrt(0.5)) << k;
-}
-
-TEST(ClothConstruction, SpringsPerParticle) {
-  const Cloth cloth;
-  std::vector<int> ends(100, 0);
-  for (const ClothSpring& s : cloth.springs) {
-    ASSERT_GE(s.first, 0);
-    ASSERT_LT(s.second, 100);
-    ++ends[s.first], ++ends[s.second];
-  }
-  for (int j = 0; j < 10; ++j) {
-    for (int i = 0; i < 10; ++i) {
-      const bool xBorder = i == 0 || i == 9, yBorder = j == 0 || j == 9;
-      const int expected = xBorder && yBorder ? 3 : (xBorder || yBorder ? 5 : 8);
-      EXPECT_EQ(ends[i + j * 10], expected) << i << "," << j;
-    }
   }
 }
 
@@ -112,26 +66,6 @@ TEST(ClothStepValues, FirstStepFallsUnderGravity) {
   EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));  // one draw per particle, pinned ones too
 }
 
-TEST(ClothStepValues, PinnedRowNeverMovesAndAccelerationFollowsForce) {
-  Cloth cloth;
-  seedRandom(3);
-  for (int k = 0; k < 2000; ++k) {
-    cloth.step(0.2);
-    for (int i = 0; i < 10; ++i) {
-      const ClothParticle& p = cloth.particles[i];
-      ASSERT_TRUE(p.position.equals(Vec3D{i * 0.5, 0, 0, 0})) << k;
-      ASSERT_TRUE(isZero(p.velocity) && isZero(p.acceleration)) << k;
-      ASSERT_EQ(p.force.y, 0.09 * -0.0098);  // push and gravity still written every call
-    }
-    for (std::size_t n = 10; n < 100; ++n) {
-      const ClothParticle& p = cloth.particles[n];
-      ASSERT_EQ(p.acceleration.x, p.force.x * (0.2 / p.mass));
-      ASSERT_EQ(p.acceleration.y, p.force.y * (0.2 / p.mass));
-      ASSERT_EQ(p.acceleration.z, p.force.z * (0.2 / p.mass));
-    }
-  }
-}
-
 TEST(ClothStepValues, ZeroDtKeepsStateAndZeroesAcceleration) {
   Cloth cloth;
   seedRandom(4);
@@ -149,26 +83,6 @@ TEST(ClothStepValues, ZeroDtKeepsStateAndZeroesAcceleration) {
   }
   for (int i = 0; i < 100; ++i) mirror();
   EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));
-}
-
-TEST(ClothStepValues, ExtremePushAngles) {
-  const std::uint32_t seed = 777;
-  for (std::uint32_t lowBits : {0x0000u, 0xFFFFu}) {
-    std::mt19937 mirror(seed);
-    int before = 0;
-    while ((mirror() & 0xFFFFu) != lowBits) ++before;
-    Cloth cloth;
-    seedRandom(seed);
-    for (int i = 0; i < before; ++i) nextRandom();
-    cloth.step(0.2);
-    const double phi = 6.283185308 - lowBits / 16384.0;
-    const ClothParticle& first = cloth.particles[0];  // pinned: its force is only push and gravity
-    EXPECT_EQ(first.force.x, std::cos(phi) * (0.09 * -0.002)) << lowBits;
-    EXPECT_EQ(first.force.z, -std::sin(phi) * (0.09 * -0.002)) << lowBits;
-    if (lowBits == 0) {
-      EXPECT_NEAR(first.force.x, -0.00018, 1e-15);
-    }
-  }
 }
 
 // Force on particle 11 from a cloth whose only spring joins it to particle 12, moved to the given
@@ -204,20 +118,6 @@ TEST(ClothStepSprings, PinnedEndTakesNoSpringForce) {
   EXPECT_LT(cloth.particles[15].force.y, 0.09 * -0.0098 - 0.05);  // pulled back down
 }
 
-void expectSameBits(const Cloth& cloth, const reference::Cloth& ref, int step) {
-  auto same = [](const Vec3D& v, const reference::V& r) {
-    return bitsOf(v.x) == bitsOf(r.x) && bitsOf(v.y) == bitsOf(r.y) && bitsOf(v.z) == bitsOf(r.z);
-  };
-  for (std::size_t n = 0; n < 100; ++n) {
-    const ClothParticle& p = cloth.particles[n];
-    const auto& q = ref.particles[n];
-    ASSERT_TRUE(same(p.position, q.position)) << "position " << n << " step " << step;
-    ASSERT_TRUE(same(p.velocity, q.velocity)) << "velocity " << n << " step " << step;
-    ASSERT_TRUE(same(p.acceleration, q.acceleration)) << "acceleration " << n << " step " << step;
-    ASSERT_TRUE(same(p.force, q.force)) << "force " << n << " step " << step;
-  }
-}
-
 TEST(ClothStepReference, AgreesToTheLastBit) {
   for (std::uint32_t seed : {1u, 17u, 4000000000u}) {
     SCOPED_TRACE(seed);
@@ -235,8 +135,14 @@ TEST(ClothStepReference, AgreesToTheLastBit) {
       const double dt = k % 7 == 0 ? 0.05 : 0.2;
       cloth.step(dt);
       ref.step(dt, refRandom);
-      expectSameBits(cloth, ref, k);
-      if (HasFatalFailure()) return;
+      for (std::size_t n = 0; n < 100; ++n) {
+        const ClothParticle& p = cloth.particles[n];
+        const auto& q = ref.particles[n];
+        ASSERT_TRUE(testing::sameBits(p.position, q.position)) << "position " << n << " step " << k;
+        ASSERT_TRUE(testing::sameBits(p.velocity, q.velocity)) << "velocity " << n << " step " << k;
+        ASSERT_TRUE(testing::sameBits(p.acceleration, q.acceleration)) << "acceleration " << n << " step " << k;
+        ASSERT_TRUE(testing::sameBits(p.force, q.force)) << "force " << n << " step " << k;
+      }
     }
   }
 }
