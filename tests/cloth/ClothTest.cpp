@@ -1,5 +1,5 @@
-// Cloth: the built grid and spring order, the values of the first step, the pinned row, dt = 0, spring
-// thresholds, and bit-for-bit agreement with the independent pass-by-pass reference over many steps.
+// Cloth: the built grid and spring order, the values of the first step, spring thresholds, the pinned
+// row, and bit-for-bit agreement with the independent pass-by-pass reference over many steps.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "support/ReferenceSimulation.h"
@@ -66,25 +66,6 @@ TEST(ClothStepValues, FirstStepFallsUnderGravity) {
   EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));  // one draw per particle, pinned ones too
 }
 
-TEST(ClothStepValues, ZeroDtKeepsStateAndZeroesAcceleration) {
-  Cloth cloth;
-  seedRandom(4);
-  for (int k = 0; k < 10; ++k) cloth.step(0.2);
-  const Cloth before = cloth;
-  seedRandom(5);
-  std::mt19937 mirror(5);
-  cloth.step(0.0);
-  for (std::size_t n = 0; n < 100; ++n) {
-    const ClothParticle &p = cloth.particles[n], &q = before.particles[n];
-    ASSERT_TRUE(p.position.equals(q.position) && p.velocity.equals(q.velocity)) << n;
-    if (p.pinned == 0) {
-      ASSERT_TRUE(p.acceleration.equals(Vec3D{0, 0, 0, 0})) << n;  // force * 0: zeros of either sign
-    }
-  }
-  for (int i = 0; i < 100; ++i) mirror();
-  EXPECT_EQ(nextRandom(), static_cast<std::uint32_t>(mirror()));
-}
-
 // Force on particle 11 from a cloth whose only spring joins it to particle 12, moved to the given
 // distance, with particle 12 moving away at the given speed.
 Vec3D forceWithOneSpring(double distance, double speed, bool withSpring) {
@@ -132,7 +113,7 @@ TEST(ClothStepReference, AgreesToTheLastBit) {
     seedRandom(seed);
     std::mt19937 refRandom(seed);
     for (int k = 1; k <= 1500; ++k) {
-      const double dt = k % 7 == 0 ? 0.05 : 0.2;
+      const double dt = k % 11 == 0 ? 0.0 : k % 7 == 0 ? 0.05 : 0.2;  // a zero step keeps the state
       cloth.step(dt);
       ref.step(dt, refRandom);
       for (std::size_t n = 0; n < 100; ++n) {
