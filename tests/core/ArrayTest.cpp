@@ -15,28 +15,18 @@ namespace sv {
 namespace {
 
 TEST(ArrayLength, GrowingZeroFillsEvenAfterShrinking) {
-  Array<Vec3D> a(2);
+  Array<Vec3D> a(3);
+  for (Vec3D& v : a) v.fill(-1.0);
   a[0].fill(7.0);
-  a[1].fill(-1.0);
   a.setLength(1);
-  a.setLength(5);  // same storage, but the old values must not come back
-  EXPECT_EQ(a.length(), 5u);
+  a.setLength(3);  // same storage, but the old values must not come back
+  a.setLength(6);  // new storage keeps the elements
+  EXPECT_EQ(a.length(), 6u);
   EXPECT_EQ(a[0].x, 7.0);
-  for (std::size_t i = 1; i < 5; ++i) {
+  for (std::size_t i = 1; i < 6; ++i) {
     const Vec3D& v = a[i];
     for (double d : {v.x, v.y, v.z, v.w}) EXPECT_EQ(std::bit_cast<std::uint64_t>(d), 0u) << i;
   }
-}
-
-TEST(ArrayLength, ManyDoublingsKeepEveryElement) {
-  Array<std::int32_t> a;
-  for (std::int32_t i = 0; i < 5000; ++i) {
-    if (static_cast<std::size_t>(i) >= a.length()) a.setLength(a.empty() ? 1 : a.length() * 2);
-    a[i] = i * 3;
-  }
-  EXPECT_EQ(a.length(), 8192u);
-  for (std::int32_t i = 0; i < 5000; ++i) ASSERT_EQ(a[i], i * 3);
-  for (std::size_t i = 5000; i < a.length(); ++i) ASSERT_EQ(a[i], 0);
 }
 
 TEST(ArrayLength, ImpossibleSizeIsRefused) {
