@@ -42,11 +42,8 @@ class Picture {
     return n;
   }
   double meanGreen(int cx, int cy, int half) const {
-    double sum = 0;
-    for (int y = cy - half; y <= cy + half; ++y) {
-      for (int x = cx - half; x <= cx + half; ++x) sum += at(x, y).g;
-    }
-    return sum / ((2 * half + 1) * (2 * half + 1));
+    const int side = 2 * half + 1;
+    return count([](Rgb c) { return c.g; }, cx - half, cy - half, cx + half + 1, cy + half + 1) / double(side * side);
   }
   int differingPixels(const Picture& other) const {
     int n = 0;

@@ -281,17 +281,15 @@ TEST_F(GLUWMouseTest, HeldButtonsFollowTheFourTestsInOrder) {
   const struct {
     std::vector<int> codes;
     int held;
-  } rows[] = {
-      {{LD}, GLUW::kLeftHeld},
-      {{RD}, GLUW::kRightHeld},
-      {{LD, RD}, GLUW::kLeftHeld | GLUW::kRightHeld},
-      {{LD, RD, RU}, GLUW::kLeftHeld},
-      {{LD, GLUW::kLeftDoubleClick, GLUW::kRightDoubleClick}, GLUW::kLeftHeld},
-      {{LD, LU}, 0},
-      {{LD | LU}, 0},
-      {{RD | RU}, 0},
-      {{LD | RD | LU}, GLUW::kRightHeld},
-  };
+  } rows[] = {{{LD}, GLUW::kLeftHeld},
+              {{RD}, GLUW::kRightHeld},
+              {{LD, RD}, GLUW::kLeftHeld | GLUW::kRightHeld},
+              {{LD, RD, RU}, GLUW::kLeftHeld},
+              {{LD, GLUW::kLeftDoubleClick, GLUW::kRightDoubleClick}, GLUW::kLeftHeld},
+              {{LD, LU}, 0},
+              {{LD | LU}, 0},
+              {{RD | RU}, 0},
+              {{LD | RD | LU}, GLUW::kRightHeld}};
   for (const auto& row : rows) {
     GLUW fresh;
     for (int code : row.codes) fresh.onMouse(0, code, 0, 0);
