@@ -119,8 +119,7 @@ class OBJ3DLocaleTest : public ::testing::Test {
 #if defined(__SANITIZE_ADDRESS__)
     const __lsan::ScopedDisabler keptByTheCLibrary;
 #endif
-    const bool selected = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-    if (!selected) GTEST_SKIP() << "de_DE.UTF-8 cannot be selected";
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 cannot be selected";
   }
   void TearDown() override {
     std::setlocale(LC_ALL, "C");
@@ -132,9 +131,7 @@ TEST_F(OBJ3DLocaleTest, DecimalCommaLocaleChangesNothing) {
   ASSERT_EQ(std::strtod("0.5", nullptr), 0.0) << "the locale in force does not use a decimal comma";
   const auto r = loadText("o a\nv 0.5 -1.25e+2 3.75\nvn 0.125 1 -0.5\nk 1 1\n");
   ASSERT_EQ(r.mesh().vertexCount, 1);
-  EXPECT_EQ(r.mesh().vertices[0].x, 2.5);
-  EXPECT_EQ(r.mesh().vertices[0].y, -625.0);
-  EXPECT_EQ(r.mesh().vertices[0].z, 18.75);
+  EXPECT_TRUE(r.mesh().vertices[0].equals({2.5, -625.0, 18.75, 0}));
   EXPECT_EQ(r.mesh().normals[0].x, -0.125);
   EXPECT_EQ(r.mesh().springCount, 1);
 }

@@ -29,23 +29,19 @@ inline std::string writeModelFile(const std::string& content, const std::string&
   return path;
 }
 
+// Opens, loads and closes a file holding `content`, capturing what the reader prints.
 template <typename Reader = OBJ3D>
-LoadResult loadFile(const std::string& path) {
+LoadResult loadText(const std::string& content) {
   LoadResult result;
   result.reader = std::make_unique<Reader>();
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  result.reader->open(path);
+  result.reader->open(writeModelFile(content));
   result.reader->load();
   result.reader->close();
   result.err = ::testing::internal::GetCapturedStderr();
   result.out = ::testing::internal::GetCapturedStdout();
   return result;
-}
-
-template <typename Reader = OBJ3D>
-LoadResult loadText(const std::string& content) {
-  return loadFile<Reader>(writeModelFile(content));
 }
 
 inline std::string countLines(int vertices, int normals, int faces, int springs) {

@@ -5,7 +5,7 @@
 #include "support/RecordedCalls.h"
 
 #include <memory>
-#include <set>
+#include <tuple>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -15,48 +15,22 @@ namespace {
 
 constexpr double kLines = 1, kTriangles = 4, kLighting = 0x0B50, kLight0 = 0x4000;
 
-// Splits the vertex calls of a log into segments (pairs of points).
-std::vector<std::pair<Vec3D, Vec3D>> segments(const Calls& calls) {
-  std::vector<std::pair<Vec3D, Vec3D>> out;
-  std::vector<Vec3D> points;
-  for (const GLCall& c : calls) {
-    if (c.name == "glVertex3d") points.push_back({c.args[0], c.args[1], c.args[2], 0});
-  }
-  for (std::size_t i = 0; i + 1 < points.size(); i += 2) out.push_back({points[i], points[i + 1]});
-  return out;
-}
-
-class GLprimFloorTest : public ::testing::Test {
- protected:
-  void SetUp() override { gl::GLRecorder::clear(); }
-  GLprim prim;
-};
-
-TEST_F(GLprimFloorTest, SceneFloorIsElevenBatchesOfTwoWhiteSegmentsFromMinus12_5To12_5) {
-  prim.drawFloor(0.5, 5.0);
-  Calls expected;
-  for (int k = -5; k <= 5; ++k) {
-    const double at = 2.5 * k;
-    expected.insert(expected.end(),
-                    {call("glBegin", {kLines}), call("glColor3f", {1, 1, 1}), call("glVertex3d", {at, 0, -12.5}),
-                     call("glVertex3d", {at, 0, 12.5}), call("glVertex3d", {-12.5, 0, at}),
-                     call("glVertex3d", {12.5, 0, at}), call("glEnd")});
-  }
-  const Calls calls = takeCalls();
-  EXPECT_EQ(calls, expected);
-  EXPECT_EQ(segments(calls).size(), 22u);
-  EXPECT_EQ(countNamed(calls, "glEnable") + countNamed(calls, "glDisable"), 0u) << "the floor leaves lighting alone";
-}
-
-TEST_F(GLprimFloorTest, UnitFloorHasLinesAtWholeNumbersFromMinus5To5) {
-  prim.drawFloor(1.0, 1.0);
-  const auto lines = segments(takeCalls());
-  ASSERT_EQ(lines.size(), 22u);
-  for (int k = -5; k <= 5; ++k) {
-    const auto& alongZ = lines[static_cast<std::size_t>(2 * (k + 5))];
-    const auto& alongX = lines[static_cast<std::size_t>(2 * (k + 5) + 1)];
-    EXPECT_TRUE(alongZ.first.equals({double(k), 0, -5, 0}) && alongZ.second.equals({double(k), 0, 5, 0})) << k;
-    EXPECT_TRUE(alongX.first.equals({-5, 0, double(k), 0}) && alongX.second.equals({5, 0, double(k), 0})) << k;
+// Eleven batches of two white segments, one along z and one along x, at `spacing * scale` apart and
+// reaching five steps either way; lighting is left alone.
+TEST(GLprimFloorTest, FloorIsElevenBatchesOfTwoWhiteSegments) {
+  for (const auto& [spacing, scale, step] : {std::tuple{0.5, 5.0, 2.5}, std::tuple{1.0, 1.0, 1.0}}) {
+    gl::GLRecorder::clear();
+    GLprim().drawFloor(spacing, scale);
+    Calls expected;
+    const double reach = 5 * step;
+    for (int k = -5; k <= 5; ++k) {
+      const double at = step * k;
+      expected.insert(expected.end(),
+                      {call("glBegin", {kLines}), call("glColor3f", {1, 1, 1}), call("glVertex3d", {at, 0, -reach}),
+                       call("glVertex3d", {at, 0, reach}), call("glVertex3d", {-reach, 0, at}),
+                       call("glVertex3d", {reach, 0, at}), call("glEnd")});
+    }
+    EXPECT_EQ(takeCalls(), expected) << "spacing " << spacing << ", scale " << scale;
   }
 }
 
@@ -69,71 +43,43 @@ class GLprimClothTest : public ::testing::Test {
     }
     gl::GLRecorder::clear();
   }
-  static std::vector<std::pair<int, int>> particlePairs(const Calls& calls) {
-    std::vector<std::pair<int, int>> pairs;
-    for (const auto& [a, b] : segments(calls)) pairs.emplace_back(int(a.x), int(b.x));
-    return pairs;
+  // The calls as designed: lighting off, one red batch, every row's segments, then every column's.
+  static Calls expectedGrid(int columns, int rows) {
+    Calls calls{call("glDisable", {kLighting}), call("glBegin", {kLines}), call("glColor3f", {1, 0, 0})};
+    auto segment = [&](int a, int b) {
+      calls.push_back(call("glVertex3d", {double(a), 2.0 * a, 3.0 * a}));
+      calls.push_back(call("glVertex3d", {double(b), 2.0 * b, 3.0 * b}));
+    };
+    for (int j = 0; j < rows; ++j) {
+      for (int i = 0; i + 1 < columns; ++i) segment(j * columns + i, j * columns + i + 1);
+    }
+    for (int i = 0; i < columns; ++i) {
+      for (int j = 0; j + 1 < rows; ++j) segment(j * columns + i, (j + 1) * columns + i);
+    }
+    calls.push_back(call("glEnd"));
+    return calls;
   }
   Cloth cloth;
   GLprim prim;
 };
 
-TEST_F(GLprimClothTest, TenByTenClothIsOneRedBatchOfRowsThenColumnsWithoutDiagonals) {
+TEST_F(GLprimClothTest, ClothIsOneRedBatchOfRowsThenColumnsWithoutDiagonals) {
   ASSERT_EQ(cloth.columns, 10);
   ASSERT_EQ(cloth.rows, 10);
-  prim.drawCloth(cloth);
-  const Calls calls = takeCalls();
-  ASSERT_GE(calls.size(), 4u);
-  EXPECT_EQ(calls[0], call("glDisable", {kLighting}));
-  EXPECT_EQ(calls[1], call("glBegin", {kLines}));
-  EXPECT_EQ(calls[2], call("glColor3f", {1, 0, 0}));
-  EXPECT_EQ(calls.back(), call("glEnd"));
-  EXPECT_EQ(calls.size(), 3 + 360 + 1u) << "nothing but vertices inside the batch";
-  EXPECT_EQ(countNamed(calls, "glEnable"), 0u) << "lighting stays disabled";
-
-  const auto pairs = particlePairs(calls);
-  ASSERT_EQ(pairs.size(), 180u);
-  EXPECT_EQ(pairs.front(), std::make_pair(0, 1));
-  EXPECT_EQ(pairs[8], std::make_pair(8, 9));
-  EXPECT_EQ(pairs[9], std::make_pair(10, 11)) << "the second row follows the first";
-  EXPECT_EQ(pairs[89], std::make_pair(98, 99));
-  EXPECT_EQ(pairs[90], std::make_pair(0, 10)) << "columns follow all rows";
-  EXPECT_EQ(pairs[91], std::make_pair(10, 20));
-  EXPECT_EQ(pairs[99], std::make_pair(1, 11));
-  EXPECT_EQ(pairs.back(), std::make_pair(89, 99));
-  std::set<std::pair<int, int>> distinct(pairs.begin(), pairs.end());
-  EXPECT_EQ(distinct.size(), 180u);
-  for (const auto& [a, b] : pairs) {
-    const bool horizontal = b == a + 1 && a / 10 == b / 10;
-    const bool vertical = b == a + 10;
-    EXPECT_TRUE(horizontal || vertical) << a << "-" << b << " is not a grid edge";
+  for (const auto& [columns, rows, segments] : {std::tuple{10, 10, 180}, std::tuple{1, 10, 9}, std::tuple{10, 1, 9}}) {
+    cloth.columns = columns;
+    cloth.rows = rows;
+    prim.drawCloth(cloth);
+    const Calls calls = takeCalls();
+    EXPECT_EQ(calls.size(), 4 + 2u * segments) << columns << " x " << rows;
+    EXPECT_EQ(calls, expectedGrid(columns, rows)) << columns << " x " << rows;
   }
-  // The drawn points are the particles' own coordinates.
-  EXPECT_EQ(calls[3], call("glVertex3d", {0, 0, 0}));
-  EXPECT_EQ(calls[4], call("glVertex3d", {1, 2, 3}));
-}
-
-TEST_F(GLprimClothTest, SingleColumnDrawsOnlyVerticalSegments) {
-  cloth.columns = 1;
-  prim.drawCloth(cloth);
-  const auto pairs = particlePairs(takeCalls());
-  ASSERT_EQ(pairs.size(), 9u);
-  for (int j = 1; j < 10; ++j) EXPECT_EQ(pairs[std::size_t(j - 1)], std::make_pair(j - 1, j));
-}
-
-TEST_F(GLprimClothTest, SingleRowDrawsOnlyHorizontalSegments) {
-  cloth.rows = 1;
-  prim.drawCloth(cloth);
-  const auto pairs = particlePairs(takeCalls());
-  ASSERT_EQ(pairs.size(), 9u);
-  for (int i = 1; i < 10; ++i) EXPECT_EQ(pairs[std::size_t(i - 1)], std::make_pair(i - 1, i));
 }
 
 TEST_F(GLprimClothTest, GridLargerThanItsParticlesDrawsAnEmptyBatchInsteadOfReadingPastTheEnd) {
   cloth.rows = 11;
   prim.drawCloth(cloth);
-  EXPECT_EQ(takeCalls(), (Calls{call("glDisable", {kLighting}), call("glBegin", {kLines}), call("glColor3f", {1, 0, 0}),
-                                call("glEnd")}));
+  EXPECT_EQ(takeCalls(), expectedGrid(0, 0));
 }
 
 class GLprimModelTest : public ::testing::Test {
@@ -199,26 +145,6 @@ TEST_F(GLprimModelTest, OffsetsCornersButNotDisplacementLinesAndUsesMarkedTables
   EXPECT_EQ(takeCalls(), expected);
 }
 
-TEST_F(GLprimModelTest, FreshlyBuiltMeshHasZeroLengthDisplacementLinesAndOnlyPlainGreenFaces) {
-  prim.drawModel(model);
-  const Calls calls = takeCalls();
-  std::size_t yellowLines = 0;
-  for (std::size_t i = 0; i + 3 < calls.size(); ++i) {
-    if (calls[i + 1] != call("glColor3f", {1, 1, 0})) continue;
-    ++yellowLines;
-    EXPECT_EQ(calls[i + 2].args, calls[i + 3].args) << "line " << yellowLines << " has a length";
-  }
-  EXPECT_EQ(yellowLines, 4u);
-  EXPECT_EQ(countNamed(calls, "glMaterialfv"), 2u);
-  for (const GLCall& c : calls) {
-    if (c.name == "glMaterialfv") {
-      EXPECT_EQ(c, call("glMaterialfv", {0x0404, 0x1201, 0, 0.5, 0, 1}));
-    } else if (c.name == "glLightfv") {
-      EXPECT_EQ(c, call("glLightfv", {0x4000, 0x1200, 0, 0.2f, 0, 1}));
-    }
-  }
-}
-
 TEST_F(GLprimModelTest, MeshWithoutFacesDrawsOnlyGuideAndDisplacementLines) {
   auto bare = std::make_unique<Object3D>();
   bare->addVertex(0, 0, 1);
@@ -245,15 +171,6 @@ TEST_F(GLprimModelTest, FaceIndexOutsideTheMeshIsSkippedNotReadOutOfBounds) {
   EXPECT_EQ(countNamed(calls, "glMaterialfv"), 0u);
   EXPECT_EQ(countNamed(calls, "glNormal3d"), 0u);
   EXPECT_EQ(calls.back(), call("glEnable", {kLight0}));
-}
-
-TEST(GLprimTablesTest, ConstructorFillsTheFourSharedColourTables) {
-  GLprim prim;
-  auto values = [](const Array<float>& t) { return std::vector<float>(t.begin(), t.end()); };
-  EXPECT_EQ(values(GLprim::markedDiffuse), (std::vector<float>{0.5f, 0.5f, 0.0f, 1.0f}));
-  EXPECT_EQ(values(GLprim::markedAmbient), (std::vector<float>{0.2f, 0.2f, 0.0f, 1.0f}));
-  EXPECT_EQ(values(GLprim::plainDiffuse), (std::vector<float>{0.0f, 0.5f, 0.0f, 1.0f}));
-  EXPECT_EQ(values(GLprim::plainAmbient), (std::vector<float>{0.0f, 0.2f, 0.0f, 1.0f}));
 }
 
 }  // namespace

