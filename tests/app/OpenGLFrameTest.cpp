@@ -45,21 +45,17 @@ class OpenGLFrameTest : public ::testing::Test {
   test::RecordingFrame frame{log, reinterpret_cast<HINSTANCE>(0x5000)};
 };
 
-TEST_F(OpenGLFrameTest, ClassTemplateIsFilledAsDesigned) {
+TEST_F(OpenGLFrameTest, CreationUsesTheDesignedClassAndMakesTheContextCurrentOnlyAroundSceneCalls) {
   EXPECT_EQ(classTemplate.cbSize, sizeof(WNDCLASSEXA));
   EXPECT_EQ(classTemplate.style, UINT(CS_HREDRAW | CS_VREDRAW));
   EXPECT_EQ(classTemplate.hInstance, reinterpret_cast<HINSTANCE>(0x5000));
   EXPECT_EQ(classTemplate.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
   EXPECT_EQ(classTemplate.hCursor, LoadCursorA(nullptr, IDC_ARROW));
   EXPECT_EQ(classTemplate.hbrBackground, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  EXPECT_EQ(windowClass.lpfnWndProc, &routeMessage);
   EXPECT_EQ(pixelFormatRequest.nSize, 40);
   EXPECT_EQ(pixelFormatRequest.dwFlags, DWORD(0x25));
   EXPECT_EQ(pixelFormatRequest.cColorBits, 24);
   EXPECT_EQ(pixelFormatRequest.cDepthBits, 32);
-}
-
-TEST_F(OpenGLFrameTest, CreationBuildsTheSceneWithTheContextCurrentOnlyAroundItsCalls) {
   ASSERT_EQ(frame.open(0x16CF0000, 0, 0, 512, 512, nullptr, nullptr), 0);
   EXPECT_EQ(log.calls, (Strings{"init current", "resize 512 512 current"}));
   EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", "current " + handleText(), "current none", "show",
@@ -81,7 +77,7 @@ TEST_F(OpenGLFrameTest, SizeAndPaintDriveTheSceneWithTheContextCurrent) {
   EXPECT_EQ(backend().calls, (Strings{"current " + handleText(), "swap", "current none"}));
 }
 
-TEST_F(OpenGLFrameTest, MouseMessagesFollowTheTableReturnZeroAndInvalidate) {
+TEST_F(OpenGLFrameTest, MouseMessagesFollowTheTableReturnZeroAndInvalidateButMiddleAndWheelDoNot) {
   HWND window = openWindow();
   backend().cursor = POINT{-25, 700};  // the position comes from the cursor (a captured drag outside)
   // A move reports the button code of the last button message.
@@ -98,6 +94,13 @@ TEST_F(OpenGLFrameTest, MouseMessagesFollowTheTableReturnZeroAndInvalidate) {
   }
   EXPECT_EQ(std::pair(mouse.x, mouse.y), std::pair(-25, 700));
   ReleaseCapture();
+  // The middle button and the wheel are left to the default: no mouse call and no paint.
+  log.calls.clear();
+  inputMouseButton(window, WM_MBUTTONDOWN, 3, 3);
+  inputMouseButton(window, WM_MBUTTONUP, 3, 3);
+  inputMouseWheel(window, 120, 3, 3);
+  EXPECT_EQ(test::pumpMessages(), -1);
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST_F(OpenGLFrameTest, ShiftAltLeftClickPassesKeys0x500) {
@@ -126,15 +129,6 @@ TEST_F(OpenGLFrameTest, ButtonDownCapturesAndButtonUpReleases) {
   input(WM_RBUTTONUP);
   EXPECT_EQ(SetCapture(window), nullptr);
   ReleaseCapture();
-}
-
-TEST_F(OpenGLFrameTest, MiddleButtonAndWheelAreLeftToTheDefault) {
-  HWND window = openWindow();
-  inputMouseButton(window, WM_MBUTTONDOWN, 3, 3);
-  inputMouseButton(window, WM_MBUTTONUP, 3, 3);
-  inputMouseWheel(window, 120, 3, 3);
-  EXPECT_EQ(test::pumpMessages(), -1);
-  EXPECT_TRUE(log.calls.empty());  // no mouse call and no paint
 }
 
 TEST_F(OpenGLFrameTest, DestroyReleasesEverythingAndPostsQuitZero) {

@@ -66,28 +66,20 @@ struct Image {
 class XvfbServer {
  public:
   XvfbServer() {
-    int ends[2];
-    if (pipe(ends) != 0) throw std::runtime_error("pipe failed");
-    if ((pid = fork()) == 0) {
-      close(ends[0]);
-      dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-      std::string fd = std::to_string(ends[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr);
-      _exit(127);
-    }
-    close(ends[1]);
-    // The server writes its display number once it is ready for connections.
-    for (char c; read(ends[0], &c, 1) == 1 && c != '\n';) name += c;
-    close(ends[0]);
-    if (name.empty() || (x = XOpenDisplay((name = ":" + name).c_str())) == nullptr) {
+    // The shell reports its process id and becomes the server, which writes its display number once it
+    // accepts connections.
+    int number = -1;
+    server = popen("echo $$; exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null", "re");
+    if (server == nullptr || std::fscanf(server, "%d %d", &pid, &number) != 2 ||
+        (x = XOpenDisplay((name = ":" + std::to_string(number)).c_str())) == nullptr) {
       throw std::runtime_error("Xvfb did not start");
     }
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
   }
   ~XvfbServer() {
-    if (x != nullptr) XCloseDisplay(x);
+    XCloseDisplay(x);
     kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
+    pclose(server);
   }
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;
@@ -147,6 +139,7 @@ class XvfbServer {
   }
 
  private:
+  FILE* server = nullptr;
   pid_t pid = -1;
   std::string name;
   Display* x = nullptr;

@@ -39,6 +39,10 @@ class Win32UserTest : public ::testing::Test {
     seen.clear();
     createResult = 0;
     closeOnCreate = false;
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = recordingProc;
+    windowClass.lpszClassName = "TestClass";
     ASSERT_NE(RegisterClassExA(&windowClass), 0);
   }
   void TearDown() override { RecordingBackend::reset(); }
@@ -60,18 +64,7 @@ class Win32UserTest : public ::testing::Test {
     return message;
   }
   RecordingBackend& backend() { return RecordingBackend::instance(); }
-  WNDCLASSEXA windowClass{sizeof(WNDCLASSEXA),
-                          CS_HREDRAW | CS_VREDRAW,
-                          recordingProc,
-                          0,
-                          0,
-                          nullptr,
-                          nullptr,
-                          nullptr,
-                          nullptr,
-                          nullptr,
-                          "TestClass",
-                          nullptr};
+  WNDCLASSEXA windowClass{};
 };
 
 TEST_F(Win32UserTest, RegistrationRefusesWrongSizeMissingProcedureAndTakenNames) {
@@ -90,18 +83,27 @@ TEST_F(Win32UserTest, RegistrationRefusesWrongSizeMissingProcedureAndTakenNames)
   EXPECT_NE(RegisterClassExA(&other), 0);
 }
 
-TEST_F(Win32UserTest, CreationSendsCreateBeforeReturningThenSizeAndShows) {
+TEST_F(Win32UserTest, CreationSendsCreateBeforeReturningThenSizeAndShowsWhenVisible) {
+  ASSERT_NE(create(WS_OVERLAPPEDWINDOW), nullptr);  // hidden: neither shown nor painted
+  EXPECT_EQ(backend().calls, (std::vector<std::string>{"create plain 10 20 640x480"}));
+  EXPECT_EQ(next().message, 0u);
+  seen.clear();
+  backend().calls.clear();
   HWND window = create();
   ASSERT_NE(window, nullptr);
   ASSERT_EQ(messagesSeen(), (std::vector<UINT>{WM_NCCREATE, WM_CREATE, WM_SIZE}));
   EXPECT_EQ(seen[2].wParam, WPARAM(SIZE_RESTORED));
   EXPECT_EQ(seen[2].lParam, MAKELPARAM(640, 480));
   EXPECT_EQ(backend().calls, (std::vector<std::string>{"create plain 10 20 640x480", "show"}));
+  // The title goes through messages to the native window.
   EXPECT_EQ(GetWindowTextLengthA(window), 2);
-  // A hidden window is neither shown nor painted.
-  backend().calls.clear();
-  ASSERT_NE(create(WS_OVERLAPPEDWINDOW), nullptr);
-  EXPECT_EQ(backend().calls, (std::vector<std::string>{"create plain 10 20 640x480"}));
+  EXPECT_TRUE(SetWindowTextA(window, "Veldrane1"));
+  EXPECT_EQ(backend().calls.back(), "title Veldrane1");
+  char buffer[6];
+  EXPECT_EQ(GetWindowTextA(window, buffer, 6), 5);
+  EXPECT_STREQ(buffer, "Veldr");
+  EXPECT_EQ(GetWindowTextLengthA(window), 9);
+  EXPECT_EQ(GetWindowTextA(window, buffer, 0), 0);
 }
 
 TEST_F(Win32UserTest, CreationFailsForCreateResultMinusOneCloseDuringCreateUnknownClassOrChild) {
@@ -116,17 +118,6 @@ TEST_F(Win32UserTest, CreationFailsForCreateResultMinusOneCloseDuringCreateUnkno
   EXPECT_EQ(CreateWindowExA(0, "Nope", "x", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
   HWND parent = create();
   EXPECT_EQ(CreateWindowExA(0, "TestClass", "x", 0, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr), nullptr);
-}
-
-TEST_F(Win32UserTest, WindowTextRoundTripsThroughMessages) {
-  HWND window = create();
-  EXPECT_TRUE(SetWindowTextA(window, "Veldrane1"));
-  EXPECT_EQ(backend().calls.back(), "title Veldrane1");
-  char buffer[6];
-  EXPECT_EQ(GetWindowTextA(window, buffer, 6), 5);
-  EXPECT_STREQ(buffer, "Veldr");
-  EXPECT_EQ(GetWindowTextLengthA(window), 9);
-  EXPECT_EQ(GetWindowTextA(window, buffer, 0), 0);
 }
 
 TEST_F(Win32UserTest, PaintComesOnlyWhenInvalidAndNothingElseWaits) {
