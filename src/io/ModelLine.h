@@ -6,13 +6,15 @@
 // would overflow the stack on a long token, so such lines are refused rather than matched.
 #pragma once
 
+#include "core/Object.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace sv {
 
-class ModelLine {
+class ModelLine : public Object {
  public:
   static constexpr std::size_t kMaxTokens = 4;
   static constexpr std::size_t kMaxTokenLength = 256;

@@ -3,6 +3,7 @@
 // handed over in its bounded ModelLine form, so memory stays small however long a line is.
 #pragma once
 
+#include "core/Object.h"
 #include "io/ModelLine.h"
 
 #include <cstddef>
@@ -10,7 +11,7 @@
 
 namespace sv {
 
-class ModelLineReader {
+class ModelLineReader : public Object {
  public:
   explicit ModelLineReader(std::istream& in) : in_(in) {}
 
