@@ -86,17 +86,13 @@ TEST_F(WindowBaseTest, SecondCreateOrOpenCreatesNothing) {
   EXPECT_TRUE(second.messages.empty());
 }
 
-TEST_F(WindowBaseTest, SetFontBeforeAnyWindowSendsNothing) {
-  EXPECT_EQ(window.setFont(nullptr), -1);
+TEST_F(WindowBaseTest, SetFontNeedsAWindowAndGetTitleReturnsTextNulAndOneMoreElement) {
+  EXPECT_EQ(window.setFont(nullptr), -1);  // before any window: nothing is sent
   EXPECT_TRUE(window.messages.empty());
   ASSERT_EQ(window.open(0, 0, 0, 10, 10, nullptr, nullptr), 0);
   window.messages.clear();
   EXPECT_EQ(window.setFont(reinterpret_cast<HFONT>(0x77)), 0);
   EXPECT_EQ(window.messages, (std::vector<UINT>{WM_SETFONT}));
-}
-
-TEST_F(WindowBaseTest, GetTitleReturnsTextNulAndOneMoreElement) {
-  ASSERT_EQ(window.open(0, 0, 0, 10, 10, nullptr, nullptr), 0);
   EXPECT_EQ(window.getTitle(), std::string("ab\0\xFF", 4));
   EXPECT_TRUE(window.setTitle("Veldrane1"));
   EXPECT_EQ(window.getTitle(), std::string("Veldrane1\0\xFF", 11));

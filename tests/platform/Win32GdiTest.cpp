@@ -79,17 +79,15 @@ TEST_F(Win32GdiTest, ChoosePixelFormatRefusesWhatCannotBeDrawn) {
   EXPECT_EQ(ChoosePixelFormat(deviceContext, &format), 0);
 }
 
-TEST_F(Win32GdiTest, PlainWindowHasNoPixelFormatAndNoContext) {
+TEST_F(Win32GdiTest, PlainOrFailedOpenGLWindowHasNoPixelFormatAndNoContext) {
   HWND window = create("PlainClass");
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(SetPixelFormat(GetDC(window), 1, &format));  // its native window has no OpenGL
   EXPECT_EQ(wglCreateContext(GetDC(window)), nullptr);
   EXPECT_FALSE(SwapBuffers(GetDC(window)));
-}
-
-TEST_F(Win32GdiTest, FailingOpenGLWindowFailsSetPixelFormat) {
+  backend().calls.clear();
   backend().failOpenGLWindow = true;
-  HWND window = create();
+  window = create();
   EXPECT_FALSE(formatResult);
   EXPECT_EQ(createdContext, nullptr);
   ASSERT_NE(window, nullptr);  // the procedure ignored it; the window is plain
