@@ -1,6 +1,5 @@
-// Shared by the window tests: a fresh recording platform and framework state for every test, a scene
-// controller that records the calls it gets (and whether a context was current), and a main window
-// that uses it.
+// Shared by the window tests: fresh framework state for every test, a scene controller that records
+// the calls it gets (and whether a context was current), and a main window that uses it.
 #pragma once
 
 #include "app/OpenGLFrame.h"
@@ -8,6 +7,7 @@
 #include "io/ModelFileError.h"
 #include "platform/RecordingBackend.h"
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -15,29 +15,25 @@
 
 namespace sv::test {
 
-inline void resetWindowing() {
-  platform::RecordingBackend::reset();
-  windowClass = WNDCLASSEXA{};
-  handle = nullptr;
-  pendingCount = 0;
-  pendingWindows.clear();
-  windowsByHandle.clear();
-}
-
-// Resets on construction and destruction; a fixture's first member, so it runs before any window
-// object of the fixture is made.
+// A fresh recording platform and framework state on construction and destruction; a fixture's first
+// member, so it runs before any window object of the fixture is made.
 struct FreshWindowing {
-  FreshWindowing() { resetWindowing(); }
-  ~FreshWindowing() { resetWindowing(); }
-  FreshWindowing(const FreshWindowing&) = delete;
-  FreshWindowing& operator=(const FreshWindowing&) = delete;
+  static void reset() {
+    platform::RecordingBackend::reset();
+    windowClass = WNDCLASSEXA{};
+    handle = nullptr;
+    pendingCount = 0;
+    pendingWindows.clear();
+    windowsByHandle.clear();
+  }
+  FreshWindowing() { reset(); }
+  ~FreshWindowing() { reset(); }
 };
 
 // Each entry: the call and its arguments, then " current" or " none" for the context at the time.
 struct SceneLog {
   std::vector<std::string> calls;
-  bool failInit = false;
-  bool failRender = false;
+  bool failInit = false, failRender = false;
 };
 
 class RecordingScene : public GLUW {
@@ -49,8 +45,9 @@ class RecordingScene : public GLUW {
     return 0;
   }
   int onMouse(int keys, int button, int x, int y) override {
-    note("mouse " + hex(keys) + " " + hex(button) + " " + std::to_string(x) + " " + std::to_string(y));
-    return 1;
+    char text[64];
+    std::snprintf(text, sizeof text, "mouse 0x%x 0x%x %d %d", keys, button, x, y);
+    return note(text), 1;
   }
   int render() override {
     note("render");
@@ -58,26 +55,19 @@ class RecordingScene : public GLUW {
     return 0;
   }
   int resize(int width, int height) override {
-    note("resize " + std::to_string(width) + " " + std::to_string(height));
-    return 0;
+    return note("resize " + std::to_string(width) + " " + std::to_string(height)), 0;
   }
 
  private:
-  static std::string hex(int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%x", value);
-    return text;
-  }
   void note(const std::string& call) {
-    bool current = platform::RecordingBackend::instance().current != nullptr;
-    log.calls.push_back(call + (current ? " current" : " none"));
+    log.calls.push_back(call + (platform::RecordingBackend::instance().current ? " current" : " none"));
   }
   SceneLog& log;
 };
 
 class RecordingFrame : public OpenGLFrame {
  public:
-  RecordingFrame(SceneLog& log, HINSTANCE instance = nullptr)
+  explicit RecordingFrame(SceneLog& log, HINSTANCE instance = nullptr)
       : OpenGLFrame("Veldrane1", instance, "Tessary1"), log(log) {}
 
  protected:
@@ -90,13 +80,9 @@ class RecordingFrame : public OpenGLFrame {
 // Dispatches every message that is ready, as the message loop would, until GetMessageA would block or
 // reports WM_QUIT. Returns the quit code, or -1 when no quit came.
 inline int pumpMessages() {
-  MSG message;
-  for (;;) {
-    BOOL result = GetMessageA(&message, nullptr, 0, 0);
-    if (result == 0) return static_cast<int>(message.wParam);
-    if (result == -1) return -1;
-    DispatchMessageA(&message);
-  }
+  MSG message{};
+  for (BOOL result; (result = GetMessageA(&message, nullptr, 0, 0)) > 0;) DispatchMessageA(&message);
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : -1;
 }
 
 }  // namespace sv::test

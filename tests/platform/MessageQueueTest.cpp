@@ -6,7 +6,7 @@
 namespace sv::platform {
 namespace {
 
-HWND windowNumber(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
+const HWND a = reinterpret_cast<HWND>(1), b = reinterpret_cast<HWND>(2);
 
 MSG message(HWND window, UINT id, LPARAM lParam = 0) {
   MSG m{};
@@ -18,7 +18,6 @@ MSG message(HWND window, UINT id, LPARAM lParam = 0) {
 
 TEST(MessageQueueTest, KeepsPostingOrderAndFilters) {
   MessageQueue queue;
-  HWND a = windowNumber(1), b = windowNumber(2);
   queue.post(message(a, WM_LBUTTONDOWN));
   queue.post(message(b, WM_CLOSE));
   queue.post(message(a, WM_LBUTTONUP));
@@ -35,18 +34,17 @@ TEST(MessageQueueTest, KeepsPostingOrderAndFilters) {
 
 TEST(MessageQueueTest, MouseMoveReplacesMoveWaitingAtTail) {
   MessageQueue queue;
-  HWND a = windowNumber(1);
   queue.post(message(a, WM_MOUSEMOVE, MAKELPARAM(1, 1)));
   queue.post(message(a, WM_MOUSEMOVE, MAKELPARAM(2, 2)));
   queue.post(message(a, WM_LBUTTONDOWN, MAKELPARAM(2, 2)));
   queue.post(message(a, WM_MOUSEMOVE, MAKELPARAM(3, 3)));
   MSG out;
-  ASSERT_TRUE(queue.take(nullptr, 0, 0, out));
-  EXPECT_EQ(out.lParam, MAKELPARAM(2, 2));
-  ASSERT_TRUE(queue.take(nullptr, 0, 0, out));
-  EXPECT_EQ(out.message, UINT(WM_LBUTTONDOWN));
-  ASSERT_TRUE(queue.take(nullptr, 0, 0, out));
-  EXPECT_EQ(out.lParam, MAKELPARAM(3, 3));
+  for (auto [id, lParam] : {std::pair<UINT, LPARAM>{WM_MOUSEMOVE, MAKELPARAM(2, 2)},
+                            {WM_LBUTTONDOWN, MAKELPARAM(2, 2)},
+                            {WM_MOUSEMOVE, MAKELPARAM(3, 3)}}) {
+    ASSERT_TRUE(queue.take(nullptr, 0, 0, out));
+    EXPECT_EQ(std::pair(out.message, out.lParam), std::pair(id, lParam));
+  }
   EXPECT_FALSE(queue.take(nullptr, 0, 0, out));
 }
 
@@ -62,12 +60,12 @@ TEST(MessageQueueTest, QuitIsReportedOnceWithItsCode) {
 
 TEST(MessageQueueTest, RemovesTheMessagesOfADestroyedWindow) {
   MessageQueue queue;
-  queue.post(message(windowNumber(1), WM_CLOSE));
-  queue.post(message(windowNumber(2), WM_CLOSE));
-  queue.removeMessagesFor(windowNumber(1));
+  queue.post(message(a, WM_CLOSE));
+  queue.post(message(b, WM_CLOSE));
+  queue.removeMessagesFor(a);
   MSG out;
   ASSERT_TRUE(queue.take(nullptr, 0, 0, out));
-  EXPECT_EQ(out.hwnd, windowNumber(2));
+  EXPECT_EQ(out.hwnd, b);
   EXPECT_TRUE(queue.empty());
 }
 

@@ -11,10 +11,6 @@
 namespace sv::platform {
 namespace {
 
-LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 PIXELFORMATDESCRIPTOR request() {
   PIXELFORMATDESCRIPTOR format{};
   format.nSize = sizeof(format);
@@ -26,82 +22,72 @@ PIXELFORMATDESCRIPTOR request() {
   return format;
 }
 
-class Win32GdiTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RecordingBackend::reset();
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(WNDCLASSEXA);
-    windowClass.lpfnWndProc = plainProc;
-    windowClass.lpszClassName = "GdiClass";
-    ASSERT_NE(RegisterClassExA(&windowClass), 0);
-  }
-  void TearDown() override { RecordingBackend::reset(); }
-  RecordingBackend& backend() { return RecordingBackend::instance(); }
-};
-
 // A window whose WM_CREATE sets the pixel format and creates a context, as the viewer's does.
 HGLRC createdContext = nullptr;
 BOOL formatResult = FALSE;
 LRESULT CALLBACK openGLProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CREATE) {
-    HDC deviceContext = GetDC(window);
-    PIXELFORMATDESCRIPTOR format = request();
-    int index = ChoosePixelFormat(deviceContext, &format);
-    formatResult = SetPixelFormat(deviceContext, index, &format);
-    createdContext = wglCreateContext(deviceContext);
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
+  if (message != WM_CREATE) return DefWindowProcA(window, message, wParam, lParam);
+  HDC deviceContext = GetDC(window);
+  PIXELFORMATDESCRIPTOR format = request();
+  formatResult = SetPixelFormat(deviceContext, ChoosePixelFormat(deviceContext, &format), &format);
+  createdContext = wglCreateContext(deviceContext);
+  return 0;
 }
 
-HWND createOpenGLWindow() {
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof(WNDCLASSEXA);
-  windowClass.lpfnWndProc = openGLProc;
-  windowClass.lpszClassName = "OpenGLClass";
-  RegisterClassExA(&windowClass);
-  createdContext = nullptr;
-  formatResult = FALSE;
-  return CreateWindowExA(0, "OpenGLClass", "gl", WS_VISIBLE, 0, 0, 512, 512, nullptr, nullptr, nullptr, nullptr);
-}
+class Win32GdiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RecordingBackend::reset();
+    createdContext = nullptr;
+    formatResult = FALSE;
+    for (auto [name, procedure] :
+         {std::pair<const char*, WNDPROC>{"OpenGLClass", openGLProc}, {"PlainClass", DefWindowProcA}}) {
+      WNDCLASSEXA windowClass{};
+      windowClass.cbSize = sizeof(WNDCLASSEXA);
+      windowClass.lpfnWndProc = procedure;
+      windowClass.lpszClassName = name;
+      ASSERT_NE(RegisterClassExA(&windowClass), 0);
+    }
+  }
+  void TearDown() override { RecordingBackend::reset(); }
+  HWND create(const char* className = "OpenGLClass") {
+    return CreateWindowExA(0, className, "gl", WS_VISIBLE, 0, 0, 512, 512, nullptr, nullptr, nullptr, nullptr);
+  }
+  RecordingBackend& backend() { return RecordingBackend::instance(); }
+  PIXELFORMATDESCRIPTOR format = request();
+};
 
 TEST_F(Win32GdiTest, PixelFormatMakesTheOpenGLWindowOnce) {
-  HWND window = createOpenGLWindow();
+  HWND window = create();
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(formatResult);
   EXPECT_NE(createdContext, nullptr);
   EXPECT_EQ(backend().calls, (std::vector<std::string>{"create gl 0 0 512x512", "show"}));
-  PIXELFORMATDESCRIPTOR format = request();
   EXPECT_FALSE(SetPixelFormat(GetDC(window), 1, &format));  // set once per window
   EXPECT_EQ(wglCreateContext(GetDC(window)), nullptr);      // one live context per window
 }
 
 TEST_F(Win32GdiTest, ChoosePixelFormatRefusesWhatCannotBeDrawn) {
-  HWND window = createOpenGLWindow();
-  PIXELFORMATDESCRIPTOR format = request();
-  EXPECT_EQ(ChoosePixelFormat(GetDC(window), &format), 1);
-  format.dwFlags = PFD_DRAW_TO_WINDOW;
-  EXPECT_EQ(ChoosePixelFormat(GetDC(window), &format), 0);
-  format = request();
-  format.iPixelType = 1;  // colour index
-  EXPECT_EQ(ChoosePixelFormat(GetDC(window), &format), 0);
+  HDC deviceContext = GetDC(create());
+  EXPECT_EQ(ChoosePixelFormat(deviceContext, &format), 1);
   EXPECT_EQ(ChoosePixelFormat(nullptr, &format), 0);
-  EXPECT_EQ(ChoosePixelFormat(GetDC(window), nullptr), 0);
+  EXPECT_EQ(ChoosePixelFormat(deviceContext, nullptr), 0);
+  format.iPixelType = 1;  // colour index
+  EXPECT_EQ(ChoosePixelFormat(deviceContext, &format), 0);
+  format = request();
+  format.dwFlags = PFD_DRAW_TO_WINDOW;
+  EXPECT_EQ(ChoosePixelFormat(deviceContext, &format), 0);
 }
 
-TEST_F(Win32GdiTest, PlainWindowHasNoPixelFormatAndNoContext) {
-  HWND window = CreateWindowExA(0, "GdiClass", "p", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+TEST_F(Win32GdiTest, PlainOrFailedOpenGLWindowHasNoPixelFormatAndNoContext) {
+  HWND window = create("PlainClass");
   ASSERT_NE(window, nullptr);
-  PIXELFORMATDESCRIPTOR format = request();
   EXPECT_FALSE(SetPixelFormat(GetDC(window), 1, &format));  // its native window has no OpenGL
   EXPECT_EQ(wglCreateContext(GetDC(window)), nullptr);
   EXPECT_FALSE(SwapBuffers(GetDC(window)));
-}
-
-TEST_F(Win32GdiTest, FailingOpenGLWindowFailsSetPixelFormat) {
+  backend().calls.clear();
   backend().failOpenGLWindow = true;
-  HWND window = createOpenGLWindow();
+  window = create();
   EXPECT_FALSE(formatResult);
   EXPECT_EQ(createdContext, nullptr);
   ASSERT_NE(window, nullptr);  // the procedure ignored it; the window is plain
@@ -109,9 +95,8 @@ TEST_F(Win32GdiTest, FailingOpenGLWindowFailsSetPixelFormat) {
 }
 
 TEST_F(Win32GdiTest, ContextsAreMadeCurrentReleasedAndDeleted) {
-  HWND window = createOpenGLWindow();
+  HWND window = create();
   HDC deviceContext = GetDC(window);
-  backend().calls.clear();
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_EQ(backend().current, window);
   EXPECT_TRUE(SwapBuffers(deviceContext));
@@ -125,33 +110,20 @@ TEST_F(Win32GdiTest, ContextsAreMadeCurrentReleasedAndDeleted) {
   EXPECT_NE(wglCreateContext(deviceContext), nullptr);  // the window may have a new one
 }
 
-TEST_F(Win32GdiTest, FailedMakeCurrentLeavesNoContextCurrent) {
-  HWND window = createOpenGLWindow();
+TEST_F(Win32GdiTest, FailedMakeCurrentOrDestroyedWindowLeavesNoContextCurrent) {
+  HWND window = create();
   HDC deviceContext = GetDC(window);
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   backend().failMakeCurrent = true;
   EXPECT_FALSE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_EQ(backend().current, nullptr);
   EXPECT_FALSE(wglMakeCurrent(reinterpret_cast<HDC>(0x99), createdContext));
-}
-
-TEST_F(Win32GdiTest, DestroyingTheWindowReleasesItsCurrentContext) {
-  HWND window = createOpenGLWindow();
-  HDC deviceContext = GetDC(window);
+  backend().failMakeCurrent = false;
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   SendMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(backend().current, nullptr);
   EXPECT_FALSE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_TRUE(wglDeleteContext(createdContext));
-}
-
-TEST_F(Win32GdiTest, BackgroundModeAndStockBrush) {
-  HWND window = createOpenGLWindow();
-  EXPECT_EQ(SetBkMode(GetDC(window), TRANSPARENT), OPAQUE);
-  EXPECT_EQ(SetBkMode(GetDC(window), OPAQUE), TRANSPARENT);
-  EXPECT_EQ(SetBkMode(GetDC(window), 7), 0);
-  EXPECT_NE(GetStockObject(WHITE_BRUSH), nullptr);
-  EXPECT_EQ(GetStockObject(5), nullptr);
 }
 
 }  // namespace
