@@ -294,10 +294,15 @@ TEST_F(OBJ3DOpenTest, EachUnopenablePathNamesFileAndReason) {
   std::filesystem::create_directories(dir);
   const std::string unreadable = writeModelFile("o a\n", "unreadable.obj");
   std::filesystem::permissions(unreadable, std::filesystem::perms::none);
+  // A link to itself cannot be read even with the rights to read any file.
+  const std::string loop = ::testing::TempDir() + "loop.obj";
+  std::filesystem::remove(loop);
+  std::filesystem::create_symlink(loop, loop);
   std::vector<std::pair<std::string, std::string>> rows = {
       {::testing::TempDir() + "no-such-model.obj", "No such file or directory"},
       {dir, "it is a directory"},
       {writeModelFile("o a\n") + "/inner.obj", "Not a directory"},
+      {loop, "Too many levels of symbolic links"},
   };
   // Some runs have the rights to read any file.
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
