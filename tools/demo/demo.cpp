@@ -1,12 +1,12 @@
 // Runs the simulation without a window: loads sphere_k.obj if present (else a small built-in
 // mesh), advances mesh and cloth frame by frame and prints a few positions.
-#include <cstdio>
-#include <cstdlib>
-#include <exception>
-
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "io/OBJ3D.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 
 int main(int argc, char** argv) {
   const int frames = argc > 1 ? std::atoi(argv[1]) : 20;
