@@ -1,9 +1,8 @@
-// Building the 10 x 10 cloth and stepping it. The step keeps the order of its five passes and of
-// every operation inside them: the same seed must give the same bits on every build.
+// Building the 10 x 10 cloth and stepping it. The step runs its passes in a fixed order (body
+// forces, springs, integration); see core/Motion.h for why the order matters.
 #include "cloth/Cloth.h"
 
-#include "core/Random.h"
-#include "core/TurnTable.h"
+#include "core/Motion.h"
 
 namespace sv {
 
@@ -18,8 +17,6 @@ constexpr double kDamping = 0.21;
 
 constexpr double kPushCoefficient = -0.002;
 constexpr double kGravityCoefficient = -0.0098;
-constexpr double kDampingThreshold = 0.01;
-const Vec3D kTurningAxis{0.0, 1.0, 0.0};
 
 }  // namespace
 
@@ -80,27 +77,24 @@ void Cloth::buildSprings() {
   }
 }
 
-// Five passes in order. Clear, push and gravity only touch their own particle, so they are walked
-// together per particle with the same bits as three separate sweeps.
+// Clear, push and gravity only touch their own particle, so they are walked together per particle
+// with the same bits as separate sweeps.
 void Cloth::step(double dt) {
   applyBodyForces();
   applySprings();
   integrate(dt);
 }
 
-// Passes 1-3: clear, a small push of random heading, gravity. Pinned particles draw too.
+// A small push of random heading, then gravity. Pinned particles draw too, so every step takes one
+// draw per particle.
 void Cloth::applyBodyForces() {
-  const TurnTable& turns = TurnTable::instance();
   for (ClothParticle& p : particles) {
-    p.force.fill(0.0);
-    p.force.x = p.mass * kPushCoefficient;
-    const TurnTable::SinCos& turn = turns.forDraw(nextRandom());  // rotate(angleOf(draw), axis), looked up
-    p.force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
+    pushWithRandomHeading(p.force, p.mass * kPushCoefficient);
     p.force.y = p.mass * kGravityCoefficient;
   }
 }
 
-// Pass 4: damped springs; a pinned end takes no force, the free end still does.
+// Damped springs; a pinned end takes no force, the free end still does.
 void Cloth::applySprings() {
   ClothParticle* const ps = particles.data();
   for (const ClothSpring& s : springs) {
@@ -113,13 +107,9 @@ void Cloth::applySprings() {
     dv.set(a.velocity);
     dv.sub(b.velocity);
 
-    Vec3D f;
-    f.set(dp);
+    Vec3D f = dp;
     const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
-    const double magnitude = len > kDampingThreshold
-                                 ? -(s.stiffness * (len - s.restLength) + s.damping * dv.dot(dp) / len)
-                                 : -(s.stiffness * (len - s.restLength));
-    f.scale(magnitude);
+    f.scale(s.force(len, dv, dp));
     Vec3D g = f;
     g.negate();
     if (a.pinned == 0) a.force.add(f);
@@ -127,18 +117,11 @@ void Cloth::applySprings() {
   }
 }
 
-// Pass 5: semi-implicit Euler for free particles; acceleration keeps force * dt / mass.
+// Free particles only; the acceleration kept is force * dt / mass of this step.
 void Cloth::integrate(double dt) {
   for (ClothParticle& p : particles) {
     if (p.pinned == 1) continue;
-    Vec3D a = p.force;
-    a.scale(dt / p.mass);
-    p.acceleration = a;
-    a.scale(dt);
-    p.velocity.add(a);
-    Vec3D travel = p.velocity;
-    travel.scale(dt);
-    p.position.add(travel);
+    p.acceleration = eulerStep(p.force, p.mass, dt, p.velocity, p.position);
   }
 }
 

@@ -3,13 +3,16 @@
 #pragma once
 
 #include "cloth/ClothParticle.h"
-#include "cloth/ClothSpring.h"
 #include "core/Array.h"
+#include "core/DampedSpring.h"
 #include "core/Object.h"
 
 #include <cstdint>
 
 namespace sv {
+
+// A spring between two cloth particles, by index.
+using ClothSpring = DampedSpring;
 
 class Cloth : public Object {
  public:

@@ -1,7 +1,7 @@
 // One point mass of the cloth. Pinned particles (the first row) never move.
 #pragma once
 
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 #include <cstdint>
 #include <limits>

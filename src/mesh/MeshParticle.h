@@ -2,7 +2,7 @@
 // Its current position is always restPosition + displacement.
 #pragma once
 
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 #include <limits>
 

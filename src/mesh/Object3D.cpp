@@ -1,9 +1,8 @@
-// Filling, building and stepping a spring mesh. The step keeps the order of its seven passes and of
-// every operation inside them: the same seed must give the same bits on every build.
+// Filling, building and stepping a spring mesh. The step runs its passes in a fixed order (body
+// forces, mesh springs, anchors with integration, time); see core/Motion.h for why the order matters.
 #include "mesh/Object3D.h"
 
-#include "core/Random.h"
-#include "core/TurnTable.h"
+#include "core/Motion.h"
 
 #include <cmath>
 #include <cstdio>
@@ -24,8 +23,6 @@ constexpr double kWindCoefficient = -0.02;
 constexpr double kVerticalCoefficient = -0.098;
 constexpr double kPi = 3.141592654;
 constexpr float kPeriodDivisor = 10.0f;
-constexpr double kDampingThreshold = 0.01;
-const Vec3D kTurningAxis{0.0, 1.0, 0.0};
 
 // Doubling growth. An array emptied by build still grows (to 1), so a late add cannot write past the end.
 template <typename T>
@@ -43,13 +40,6 @@ Vec3D zeroVector() {
   Vec3D v;
   v.fill(0.0);
   return v;
-}
-
-// The damped spring law shared by mesh and anchor springs: stretch pulls the ends together, the
-// damping term (only for lengths above the threshold) opposes the rate at which they separate.
-double springForce(double stiffness, double damping, double len, double restLength, const Vec3D& dv, const Vec3D& dp) {
-  if (len > kDampingThreshold) return -(stiffness * (len - restLength) + damping * dv.dot(dp) / len);
-  return -(stiffness * (len - restLength));
 }
 
 }  // namespace
@@ -138,10 +128,10 @@ int Object3D::build() {
   return 0;
 }
 
-// The seven passes run in order. Passes that only touch their own particle (clear, wind and vertical
-// force; anchor and integration) are walked together per particle: each reads nothing another
-// particle's pass writes, so the bits are the same as seven separate sweeps, with fewer trips
-// through memory.
+// Passes that only touch their own particle are walked together per particle (clear, wind and
+// vertical force; anchor and integration): none reads what another particle's pass writes, so the
+// bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
+// body force first and run in between.
 int Object3D::step(double dt) {
   applyBodyForces();
   applyMeshSprings();
@@ -150,23 +140,17 @@ int Object3D::step(double dt) {
   return 0;
 }
 
-// Passes 1-3: clear the force, blow a wind of random heading, then pull vertically with a force that
-// swells and reverses with the time at the start of the step (period 20).
+// A wind of random heading, then a vertical force that swells and reverses with the time at the
+// start of the step (period 20).
 void Object3D::applyBodyForces() {
   const double swell = std::sin(time * kPi / kPeriodDivisor);
-  const TurnTable& turns = TurnTable::instance();
   for (MeshParticle& p : particles) {
-    p.force.fill(0.0);
-
-    p.force.x = p.mass * kWindCoefficient;
-    const TurnTable::SinCos& turn = turns.forDraw(nextRandom());  // rotate(angleOf(draw), axis), looked up
-    p.force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
-
+    pushWithRandomHeading(p.force, p.mass * kWindCoefficient);
     p.force.y = (p.mass * kVerticalCoefficient) * swell;
   }
 }
 
-// Pass 4: F = -(k (|dp| - L) + c (dv . dp) / |dp|) along dp, equal and opposite on the two ends.
+// Every spring pushes its two ends equally and oppositely along the line between them.
 void Object3D::applyMeshSprings() {
   MeshParticle* const ps = particles.data();
   for (const MeshSpring& s : springs) {
@@ -181,10 +165,9 @@ void Object3D::applyMeshSprings() {
     dv.set(a.velocity);
     dv.sub(b.velocity);
 
-    Vec3D dir = dp;
-    const double len = dir.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
-    Vec3D f = dir;
-    f.scale(springForce(s.stiffness, s.damping, len, s.restLength, dv, dp));
+    Vec3D f = dp;
+    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
+    f.scale(s.force(len, dv, dp));
     Vec3D g = f;
     g.negate();
     a.force.add(f);
@@ -192,24 +175,19 @@ void Object3D::applyMeshSprings() {
   }
 }
 
-// Passes 5-6: the anchor spring draws each particle back to its rest position; then semi-implicit
-// Euler, with a velocity change of force * dt^2 / mass, and the vertex moved to its new position.
+// The anchor spring (rest length 0) draws each particle back to its rest position; then the particle
+// moves and its vertex follows.
 void Object3D::applyAnchorsAndIntegrate(double dt) {
   for (std::size_t i = 0; i < vertices.length(); ++i) {
     MeshParticle& p = particles[i];
 
     Vec3D dir = p.displacement;
     const double len = dir.normalize();
-    dir.scale(springForce(p.anchorStiffness, p.anchorDamping, len, p.anchorRestLength, p.velocity, p.displacement));
+    dir.scale(DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity,
+                                  p.displacement));
     p.force.add(dir);
 
-    Vec3D a = p.force;
-    a.scale(dt / p.mass);
-    a.scale(dt);
-    p.velocity.add(a);
-    Vec3D travel = p.velocity;
-    travel.scale(dt);
-    p.displacement.add(travel);
+    eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
     vertices[i].set(p.restPosition);
     vertices[i].add(p.displacement);
   }

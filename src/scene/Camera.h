@@ -3,7 +3,7 @@
 // model-view transforms every frame and changes them on mouse drags.
 #pragma once
 
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // Array: growth keeps elements and zero-fills, shrinking keeps the leading ones, copies and moves
 // leave both sides consistent, and an impossible size is refused before any arithmetic wraps.
 #include "core/Array.h"
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The turn table must be indistinguishable from calling rotate with the draw's angle: every one of the
 // 65536 entries, on a wind-like vector and on a general one, to the last bit.
 #include "core/TurnTable.h"
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // The two Vec3D operations too long to live in the header: line-plane intersection and the
 // point-in-triangle test.
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 
 namespace sv {
 

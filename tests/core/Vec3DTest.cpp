@@ -1,5 +1,5 @@
 // Vec3D: the exact values and edge cases of every operation, and that w is never touched.
-#include "scene/Vec3D.h"
+#include "core/Vec3D.h"
 #include "support/ReferenceSimulation.h"
 
 #include <bit>

@@ -1,0 +1,38 @@
+// The motion laws both simulated bodies share: a horizontal push of random heading and the
+// semi-implicit Euler step. Each body calls them in its own fixed order; that order, and the order
+// of every operation inside them, is what makes the same seed give the same bits on every build.
+#pragma once
+
+#include "core/Random.h"
+#include "core/TurnTable.h"
+#include "core/Vec3D.h"
+
+namespace sv {
+
+// force = (strength, 0, 0) turned about the y axis by the angle of one random draw; y stays 0 for
+// the body to set. One draw per call, so the bodies draw in particle order.
+inline void pushWithRandomHeading(Vec3D& force, double strength) {
+  static constexpr Vec3D kTurningAxis{0.0, 1.0, 0.0};
+  force.fill(0.0);
+  force.x = strength;
+  const TurnTable::SinCos& turn = TurnTable::instance().forDraw(nextRandom());  // rotate(angleOf(draw), axis)
+  force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
+}
+
+// Velocity first, then position from the new velocity. The returned "acceleration" is force * dt /
+// mass, and it is scaled by dt once more before it reaches the velocity: a force changes the velocity
+// by force * dt^2 / mass per step. The bodies' constants (wind, gravity, stiffness, damping) are
+// tuned to that scale, so it is the motion the viewer shows, not a slip to correct.
+inline Vec3D eulerStep(const Vec3D& force, double mass, double dt, Vec3D& velocity, Vec3D& position) {
+  Vec3D acceleration = force;
+  acceleration.scale(dt / mass);
+  Vec3D change = acceleration;
+  change.scale(dt);
+  velocity.add(change);
+  Vec3D travel = velocity;
+  travel.scale(dt);
+  position.add(travel);
+  return acceleration;
+}
+
+}  // namespace sv
