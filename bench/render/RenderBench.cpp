@@ -70,7 +70,7 @@ void BM_Drawing(benchmark::State& state) {
     sv::gl::clear(sv::gl::kColorBufferBit | sv::gl::kDepthBufferBit);
     sv::gl::disable(sv::gl::kLighting);
     scene->prim->drawFloor(0.5, 5.0);
-    scene->prim->drawModel(*scene->model);
+    scene->prim->drawModel(*scene->model->objects[0]);
     scene->prim->drawCloth(*scene->cloth);
     sv::gl::finish();
   }

@@ -1,3 +1,5 @@
+// Drawing the floor grid, the spring mesh and the cloth with fixed-function OpenGL, through the
+// binding layer. Indices that do not fit their arrays are skipped rather than read out of bounds.
 #include "render/GLprim.h"
 
 #include "gl/GL.h"
@@ -8,11 +10,6 @@
 namespace sv {
 
 namespace {
-
-void fill(Array<float>& table, float red, float green, float blue, float alpha) {
-  table.setLength(4);
-  table[0] = red, table[1] = green, table[2] = blue, table[3] = alpha;
-}
 
 void vertex(const Vec3D& v) { gl::vertex3d(v.x, v.y, v.z); }
 
@@ -38,21 +35,12 @@ void corner(const Object3D& mesh, std::int32_t normalIndex, std::int32_t vertexI
 
 }  // namespace
 
-GLprim::GLprim() {
-  fill(markedDiffuse, 0.5f, 0.5f, 0.0f, 1.0f);
-  fill(markedAmbient, 0.2f, 0.2f, 0.0f, 1.0f);
-  fill(plainDiffuse, 0.0f, 0.5f, 0.0f, 1.0f);
-  fill(plainAmbient, 0.0f, 0.2f, 0.0f, 1.0f);
-}
-
-int GLprim::drawModel(const OBJ3D& model) {
-  const Object3D* mesh = model.objects[0].get();
-  if (mesh == nullptr) return 0;
+int GLprim::drawModel(const Object3D& mesh) {
   gl::disable(gl::kLighting);
-  drawMeshLines(*mesh);
+  drawMeshLines(mesh);
   gl::enable(gl::kLighting);
   gl::enable(gl::kLight0);
-  drawMeshFaces(*mesh);
+  drawMeshFaces(mesh);
   return 0;
 }
 

@@ -4,25 +4,26 @@
 #pragma once
 
 #include "cloth/Cloth.h"
-#include "core/Array.h"
 #include "core/Object.h"
-#include "io/OBJ3D.h"
+#include "mesh/Object3D.h"
+
+#include <array>
 
 namespace sv {
 
 class GLprim : public Object {
  public:
-  // The four material/light colour tables (red, green, blue, alpha), one set for the program,
-  // filled by the constructor.
-  static inline Array<float> markedDiffuse;
-  static inline Array<float> markedAmbient;
-  static inline Array<float> plainDiffuse;
-  static inline Array<float> plainAmbient;
+  // Material and light colours (red, green, blue, alpha) of the mesh's faces: olive where a face is
+  // marked, green otherwise.
+  static constexpr std::array<float, 4> markedDiffuse{0.5f, 0.5f, 0.0f, 1.0f};
+  static constexpr std::array<float, 4> markedAmbient{0.2f, 0.2f, 0.0f, 1.0f};
+  static constexpr std::array<float, 4> plainDiffuse{0.0f, 0.5f, 0.0f, 1.0f};
+  static constexpr std::array<float, 4> plainAmbient{0.0f, 0.2f, 0.0f, 1.0f};
 
-  GLprim();  // no GL calls
+  GLprim() = default;  // no GL calls
 
-  // Draws objects[0] of the model; a model without a first mesh draws nothing.
-  virtual int drawModel(const OBJ3D& model);
+  // Draws a built mesh: its guide and displacement lines, then its lit triangles.
+  virtual int drawModel(const Object3D& mesh);
   virtual int drawCloth(const Cloth& cloth);
   // A white 10 x 10 grid in the plane y = 0: lines size * factor apart, 5 * size * factor either side.
   virtual int drawFloor(double size, double factor);

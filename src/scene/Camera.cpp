@@ -1,3 +1,4 @@
+// The camera's start values.
 #include "scene/Camera.h"
 
 namespace sv {

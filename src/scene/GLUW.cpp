@@ -1,3 +1,5 @@
+// The scene controller: OpenGL set-up, one simulated and drawn frame per paint, the projection that
+// follows the window size, and the Alt-drags that turn, zoom and pan the camera.
 #include "scene/GLUW.h"
 
 #include "gl/GL.h"
@@ -17,11 +19,6 @@ constexpr double kPanPixelsPerUnit = 20.0;
 constexpr double kNearestEyeZ = 0.0;
 constexpr double kFarthestEyeZ = -100.0;
 
-void fill(Array<float>& table, float red, float green, float blue, float alpha) {
-  table.setLength(4);
-  table[0] = red, table[1] = green, table[2] = blue, table[3] = alpha;
-}
-
 // One correction each way at most, so exactly 0 and exactly 360 stay as they are.
 double wrapDegrees(double angle) {
   if (angle < 0) angle += 360;
@@ -32,8 +29,6 @@ double wrapDegrees(double angle) {
 }  // namespace
 
 GLUW::GLUW() {
-  fill(materialDiffuse, 0.5f, 0.5f, 0.9f, 1.0f);
-  fill(lightAmbient, 0.2f, 0.2f, 0.2f, 1.0f);
   camera.setDefaults();
   dragButtons = 0;
   prim = std::make_unique<GLprim>();
@@ -92,7 +87,7 @@ int GLUW::render() {
 
   if (Object3D* mesh = firstMesh()) {
     for (int i = 0; i < kMeshStepsPerFrame; ++i) mesh->step(kMeshDt);
-    prim->drawModel(*model);
+    prim->drawModel(*mesh);
   }
 
   stepAndDrawCloth();

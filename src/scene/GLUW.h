@@ -5,12 +5,12 @@
 #pragma once
 
 #include "cloth/Cloth.h"
-#include "core/Array.h"
 #include "core/Object.h"
 #include "io/OBJ3D.h"
 #include "render/GLprim.h"
 #include "scene/Camera.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -35,10 +35,9 @@ class GLUW : public Object {
 
   static constexpr const char* kModelFileName = "sphere_k.obj";
 
-  // Material diffuse colour of the cloth and ambient colour of light 0, one pair for the program,
-  // filled by the constructor.
-  static inline Array<float> materialDiffuse;
-  static inline Array<float> lightAmbient;
+  // Material diffuse colour of the cloth and ambient colour of light 0 (red, green, blue, alpha).
+  static constexpr std::array<float, 4> materialDiffuse{0.5f, 0.5f, 0.9f, 1.0f};
+  static constexpr std::array<float, 4> lightAmbient{0.2f, 0.2f, 0.2f, 1.0f};
 
   GLUW();  // no GL calls
 

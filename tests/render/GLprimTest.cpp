@@ -97,10 +97,10 @@ class GLprimModelTest : public ::testing::Test {
     mesh->addFace({1, 2, 3}, {}, {1, 1, 1});
     mesh->addFace({1, 3, 4}, {}, {2, 3, 1});
     mesh->build();
-    model.objects[0] = std::move(mesh);
+    model = std::move(mesh);
     gl::GLRecorder::clear();
   }
-  Object3D& mesh() { return *model.objects[0]; }
+  Object3D& mesh() { return *model; }
 
   static Calls line(std::vector<double> from, std::vector<double> to, std::vector<double> colour) {
     return {call("glBegin", {kLines}), call("glColor3f", std::move(colour)), call("glVertex3d", std::move(from)),
@@ -120,7 +120,7 @@ class GLprimModelTest : public ::testing::Test {
     return c;
   }
 
-  OBJ3D model;
+  std::unique_ptr<Object3D> model;
   GLprim prim;
 };
 
@@ -130,7 +130,7 @@ TEST_F(GLprimModelTest, OffsetsCornersButNotDisplacementLinesAndUsesMarkedTables
   mesh().guidePoint = {1, 2, 3, 0};
   mesh().faceMarks[0] = 2;  // only a mark of exactly 1 selects the marked tables
   mesh().faceMarks[1] = 1;
-  prim.drawModel(model);
+  prim.drawModel(*model);
   const Calls expected = concat({
       {call("glDisable", {kLighting})},
       line({10, 20, 30}, {1, 2, 3}, {1, 0, 0}),
@@ -149,24 +149,18 @@ TEST_F(GLprimModelTest, MeshWithoutFacesDrawsOnlyGuideAndDisplacementLines) {
   auto bare = std::make_unique<Object3D>();
   bare->addVertex(0, 0, 1);
   bare->build();
-  model.objects[0] = std::move(bare);
-  prim.drawModel(model);
+  model = std::move(bare);
+  prim.drawModel(*model);
   EXPECT_EQ(takeCalls(), concat({{call("glDisable", {kLighting})},
                                  line({0, 0, 0}, {0, 0, 0}, {1, 0, 0}),
                                  line({0, 0, 5}, {0, 0, 5}, {1, 1, 0}),
                                  {call("glEnable", {kLighting}), call("glEnable", {kLight0})}}));
 }
 
-TEST_F(GLprimModelTest, ModelWithoutFirstMeshDrawsNothing) {
-  model.objects[0].reset();
-  prim.drawModel(model);
-  EXPECT_TRUE(takeCalls().empty());
-}
-
 TEST_F(GLprimModelTest, FaceIndexOutsideTheMeshIsSkippedNotReadOutOfBounds) {
   mesh().faces[0].c = 4;               // one past the last vertex
   mesh().faceNormalIndices[1].a = -1;  // before the first normal
-  prim.drawModel(model);
+  prim.drawModel(*model);
   const Calls calls = takeCalls();
   EXPECT_EQ(countNamed(calls, "glMaterialfv"), 0u);
   EXPECT_EQ(countNamed(calls, "glNormal3d"), 0u);

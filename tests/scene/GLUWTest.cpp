@@ -75,7 +75,7 @@ class GLUWTest : public ::testing::Test {
       return takeCalls();
     };
     const Calls floor = drawn([&] { scene.prim->drawFloor(0.5, 5.0); });
-    const Calls model = scene.model ? drawn([&] { scene.prim->drawModel(*scene.model); }) : Calls{};
+    const Calls model = scene.model && scene.model->objects[0] ? drawn([&] { scene.prim->drawModel(*scene.model->objects[0]); }) : Calls{};
     const Calls cloth = drawn([&] { scene.prim->drawCloth(*scene.cloth); });
     return concat({frameHead(width, height), floor, model, beforeCloth(), cloth, frameTail()});
   }
