@@ -48,20 +48,21 @@ const WNDCLASSEXA& fillClassTemplate(HINSTANCE instance, const std::string& clas
 
 bool isMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_RBUTTONDBLCLK; }
 
+// The scene controller's button event code of a mouse message; 0 for a plain move.
 std::int32_t buttonCode(UINT message) {
   switch (message) {
     case WM_LBUTTONDOWN:
-      return 1;
+      return GLUW::kLeftDown;
     case WM_LBUTTONUP:
-      return 2;
+      return GLUW::kLeftUp;
     case WM_LBUTTONDBLCLK:
-      return 4;
+      return GLUW::kLeftDoubleClick;
     case WM_RBUTTONDOWN:
-      return 0x10;
+      return GLUW::kRightDown;
     case WM_RBUTTONUP:
-      return 0x20;
+      return GLUW::kRightUp;
     case WM_RBUTTONDBLCLK:
-      return 0x40;
+      return GLUW::kRightDoubleClick;
     default:
       return 0;
   }
@@ -69,11 +70,12 @@ std::int32_t buttonCode(UINT message) {
 
 bool keyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }
 
+// The scene controller's modifier bits, sampled when the message is handled.
 std::int32_t modifierBits() {
   std::int32_t keys = 0;
-  keys = keyDown(VK_SHIFT) ? (keys | 0x400) : (keys & ~0x400);
-  keys = keyDown(VK_CONTROL) ? (keys | 0x200) : (keys & ~0x200);
-  keys = keyDown(VK_MENU) ? (keys | 0x100) : (keys & ~0x100);
+  if (keyDown(VK_SHIFT)) keys |= GLUW::kShift;
+  if (keyDown(VK_CONTROL)) keys |= GLUW::kCtrl;
+  if (keyDown(VK_MENU)) keys |= GLUW::kAlt;
   return keys;
 }
 
