@@ -183,8 +183,8 @@ void Object3D::applyAnchorsAndIntegrate(double dt) {
 
     Vec3D dir = p.displacement;
     const double len = dir.normalize();
-    dir.scale(DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity,
-                                  p.displacement));
+    dir.scale(
+        DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity, p.displacement));
     p.force.add(dir);
 
     eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
