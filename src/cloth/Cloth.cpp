@@ -103,13 +103,7 @@ void Cloth::applySprings() {
     Vec3D dp;
     dp.set(a.position);
     dp.sub(b.position);
-    Vec3D dv;
-    dv.set(a.velocity);
-    dv.sub(b.velocity);
-
-    Vec3D f = dp;
-    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
-    f.scale(s.force(len, dv, dp));
+    const Vec3D f = s.forceOnFirst(dp, a.velocity, b.velocity);
     Vec3D g = f;
     g.negate();
     if (a.pinned == 0) a.force.add(f);

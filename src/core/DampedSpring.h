@@ -23,8 +23,16 @@ struct DampedSpring {
     return -(stiffness * (len - restLength));
   }
 
-  double force(double len, const Vec3D& dv, const Vec3D& dp) const {
-    return force(stiffness, damping, restLength, len, dv, dp);
+  // The force on the first end, whose position relative to the second end is dp; the second end takes
+  // the same force negated.
+  Vec3D forceOnFirst(const Vec3D& dp, const Vec3D& firstVelocity, const Vec3D& secondVelocity) const {
+    Vec3D dv;
+    dv.set(firstVelocity);
+    dv.sub(secondVelocity);
+    Vec3D f = dp;
+    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
+    f.scale(force(stiffness, damping, restLength, len, dv, dp));
+    return f;
   }
 
   std::int32_t first = 0;

@@ -161,13 +161,7 @@ void Object3D::applyMeshSprings() {
     dp.add(a.displacement);
     dp.sub(b.restPosition);
     dp.sub(b.displacement);
-    Vec3D dv;
-    dv.set(a.velocity);
-    dv.sub(b.velocity);
-
-    Vec3D f = dp;
-    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
-    f.scale(s.force(len, dv, dp));
+    const Vec3D f = s.forceOnFirst(dp, a.velocity, b.velocity);
     Vec3D g = f;
     g.negate();
     a.force.add(f);
