@@ -5,7 +5,7 @@
 #include "app/OpenGLFrame.h"
 #include "app/WindowBase.h"
 #include "io/ModelFileError.h"
-#include "platform/RecordingBackend.h"
+#include "platform/backend/RecordingBackend.h"
 
 #include <cstdio>
 #include <memory>

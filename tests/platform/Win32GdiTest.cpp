@@ -1,7 +1,7 @@
 // The wingdi.h subset against the recording backend: the pixel format makes the OpenGL window, once;
 // contexts are made current, released and deleted as the WGL calls say.
-#include "platform/RecordingBackend.h"
-#include "platform/Win32Subset.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // The winuser.h subset against the recording backend: creation messages, WM_CREATE failing creation,
 // WM_SIZE, the paint rules, GetMessageA's order and blocking, mouse input and capture, close and quit.
-#include "platform/Input.h"
-#include "platform/RecordingBackend.h"
-#include "platform/Win32Subset.h"
+#include "platform/backend/Input.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <string>
 #include <vector>

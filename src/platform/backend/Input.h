@@ -3,7 +3,7 @@
 // or key state, as Win32 would produce them.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 namespace sv::platform {
 

@@ -3,7 +3,7 @@
 // Input reaches the layer through the functions of Input.h, as from the real backend.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <functional>
 #include <string>

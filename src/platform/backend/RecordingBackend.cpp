@@ -1,10 +1,10 @@
 // The recording backend for unit tests (see RecordingBackend.h). A window's client area sits at its
 // creation position on the screen and has its creation size.
-#include "platform/RecordingBackend.h"
+#include "platform/backend/RecordingBackend.h"
 
-#include "platform/Backend.h"
-#include "platform/Input.h"
-#include "platform/Registry.h"
+#include "platform/backend/Backend.h"
+#include "platform/backend/Input.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <string>
 
@@ -22,7 +22,7 @@ RecordingBackend& RecordingBackend::instance() {
 }
 
 void RecordingBackend::reset() {
-  Registry::instance().clear();
+  WindowSystemState::instance().clear();
   forgetSentMessages();
   instance() = RecordingBackend{};
 }

@@ -3,9 +3,9 @@
 // never reused, so a stale or forged handle is recognised instead of dereferenced.
 #pragma once
 
-#include "platform/KeyboardState.h"
-#include "platform/MessageQueue.h"
-#include "platform/Win32Subset.h"
+#include "platform/state/KeyboardState.h"
+#include "platform/state/MessageQueue.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <cstdint>
 #include <map>
@@ -45,9 +45,9 @@ struct ContextRecord {
   HWND window = nullptr;
 };
 
-class Registry {
+class WindowSystemState {
  public:
-  static Registry& instance();
+  static WindowSystemState& instance();
 
   WindowRecord* window(HWND handle);
   WindowRecord* windowOfDeviceContext(HDC deviceContext);
