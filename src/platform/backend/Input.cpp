@@ -11,8 +11,6 @@ namespace sv::platform {
 
 namespace {
 
-std::vector<MSG> sentMessages;
-
 DWORD messageTime() {
   using namespace std::chrono;
   return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -110,8 +108,9 @@ void inputResize(HWND window, int width, int height, bool minimized) {
   if (record == nullptr || !record->alive) return;
   MSG size = makeMessage(window, WM_SIZE, minimized ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
   // Only the latest size of a window matters; an older one still waiting is replaced.
-  std::erase_if(sentMessages, [window](const MSG& m) { return m.hwnd == window && m.message == WM_SIZE; });
-  sentMessages.push_back(size);
+  std::vector<MSG>& sent = WindowSystemState::instance().sentMessages;
+  std::erase_if(sent, [window](const MSG& m) { return m.hwnd == window && m.message == WM_SIZE; });
+  sent.push_back(size);
   if (!minimized) record->invalid = true;
 }
 
@@ -126,16 +125,5 @@ void inputClose(HWND window) {
   if (record == nullptr || !record->alive) return;
   windowSystem.queue.post(makeMessage(window, WM_CLOSE, 0, 0));
 }
-
-void deliverSentMessages() {
-  std::vector<MSG> pending;
-  pending.swap(sentMessages);
-  for (const MSG& message : pending) {
-    WindowRecord* record = WindowSystemState::instance().window(message.hwnd);
-    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
-  }
-}
-
-void forgetSentMessages() { sentMessages.clear(); }
 
 }  // namespace sv::platform

@@ -16,8 +16,4 @@ void inputResize(HWND window, int width, int height, bool minimized);
 void inputExpose(HWND window);
 void inputClose(HWND window);
 
-// Delivers the size messages gathered while events were handled; called by GetMessageA.
-void deliverSentMessages();
-void forgetSentMessages();
-
 }  // namespace sv::platform

@@ -3,7 +3,6 @@
 #include "platform/backend/RecordingBackend.h"
 
 #include "platform/backend/Backend.h"
-#include "platform/backend/Input.h"
 #include "platform/state/WindowSystemState.h"
 
 #include <string>
@@ -19,12 +18,6 @@ std::string handleText(HWND window) { return std::to_string(reinterpret_cast<std
 RecordingBackend& RecordingBackend::instance() {
   static RecordingBackend backend;
   return backend;
-}
-
-void RecordingBackend::reset() {
-  WindowSystemState::instance().clear();
-  forgetSentMessages();
-  instance() = RecordingBackend{};
 }
 
 namespace backend {

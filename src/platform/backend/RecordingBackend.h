@@ -13,9 +13,8 @@ namespace sv::platform {
 
 class RecordingBackend {
  public:
+  // Tests restore the defaults below with `instance() = {}`, beside WindowSystemState's clear().
   static RecordingBackend& instance();
-  // Forgets every class, window, context, message and key, and restores the defaults below.
-  static void reset();
 
   // Native operations in order, e.g. "create gl 0 0 512x512", "show", "current 65536", "current none",
   // "swap", "destroy", "title Veldrane1".

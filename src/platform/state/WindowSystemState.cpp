@@ -81,6 +81,7 @@ void WindowSystemState::clear() {
   windows.clear();
   contexts.clear();
   queue.clear();
+  sentMessages.clear();
   keys.clear();
   capture = nullptr;
   currentContext = nullptr;

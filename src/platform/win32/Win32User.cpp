@@ -2,7 +2,6 @@
 // over the emulated window-system state and whichever backend is linked. Each call paraphrases its Win32
 // contract above it.
 #include "platform/backend/Backend.h"
-#include "platform/backend/Input.h"
 #include "platform/state/WindowSystemState.h"
 #include "platform/win32/Win32Subset.h"
 
@@ -10,6 +9,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using sv::platform::WindowClassRecord;
 using sv::platform::WindowRecord;
@@ -34,6 +34,16 @@ LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (record == nullptr) return 0;
   WNDPROC procedure = record->procedure;
   return procedure(window, message, wParam, lParam);
+}
+
+// Delivers the size changes the backend reported while events were handled, as Win32 sends them.
+void deliverSentMessages() {
+  std::vector<MSG> pending;
+  pending.swap(windowSystem().sentMessages);
+  for (const MSG& message : pending) {
+    WindowRecord* record = windowSystem().window(message.hwnd);
+    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+  }
 }
 
 // Win32 DestroyWindow: WM_DESTROY, then WM_NCDESTROY, then the handle is gone. The window's OpenGL
