@@ -4,7 +4,7 @@
 
 #include "app/OpenGLFrame.h"
 #include "core/Object.h"
-#include "platform/Win32Api.h"
+#include "platform/win32/Win32Api.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 // The thread's message loop: the one place where the program waits.
 #pragma once
 
-#include "platform/Win32Api.h"
+#include "platform/win32/Win32Api.h"
 
 namespace sv {
 

@@ -5,7 +5,7 @@
 
 #include "app/Frame.h"
 #include "app/MouseState.h"
-#include "platform/Win32Api.h"
+#include "platform/win32/Win32Api.h"
 #include "scene/GLUW.h"
 
 #include <cstdint>

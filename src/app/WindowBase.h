@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/Object.h"
-#include "platform/Win32Api.h"
+#include "platform/win32/Win32Api.h"
 
 #include <cstdint>
 #include <map>

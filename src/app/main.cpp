@@ -3,7 +3,7 @@
 // with status 1 after saying why; closing the window ends it with 0.
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
-#include "platform/Win32Api.h"
+#include "platform/win32/Win32Api.h"
 
 #include <cstdio>
 

@@ -5,7 +5,8 @@
 #include "app/OpenGLFrame.h"
 #include "app/WindowBase.h"
 #include "io/ModelFileError.h"
-#include "platform/RecordingBackend.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <cstdio>
 #include <memory>
@@ -19,7 +20,8 @@ namespace sv::test {
 // member, so it runs before any window object of the fixture is made.
 struct FreshWindowing {
   static void reset() {
-    platform::RecordingBackend::reset();
+    platform::WindowSystemState::instance().clear();
+    platform::RecordingBackend::instance() = {};
     windowClass = WNDCLASSEXA{};
     handle = nullptr;
     pendingCount = 0;

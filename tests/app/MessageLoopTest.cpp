@@ -2,7 +2,7 @@
 // with its code, a failing GetMessageA ends it with a failure status.
 #include "AppTestSupport.h"
 #include "app/MessageLoop.h"
-#include "platform/Input.h"
+#include "platform/backend/Input.h"
 
 #include <vector>
 

@@ -3,7 +3,7 @@
 // init, resize and render; failures of the window system and of the scene.
 #include "AppTestSupport.h"
 #include "app/OpenGLFrame.h"
-#include "platform/Input.h"
+#include "platform/backend/Input.h"
 
 #include <algorithm>
 #include <string>

@@ -1,5 +1,5 @@
 // The GLFW-to-Win32 translation functions, called directly (no display needed).
-#include "platform/GlfwTranslate.h"
+#include "platform/backend/GlfwTranslate.h"
 
 #include <cmath>
 #include <limits>

@@ -1,5 +1,5 @@
 // Key state as GetKeyState reports it: generic keys over both physical keys, Super counting as Alt.
-#include "platform/KeyboardState.h"
+#include "platform/state/KeyboardState.h"
 
 #include <gtest/gtest.h>
 

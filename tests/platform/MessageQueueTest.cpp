@@ -1,5 +1,5 @@
 // The posted-message queue: order, filters, mouse-move coalescing, the quit request.
-#include "platform/MessageQueue.h"
+#include "platform/state/MessageQueue.h"
 
 #include <gtest/gtest.h>
 

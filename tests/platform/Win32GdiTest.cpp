@@ -1,7 +1,8 @@
 // The wingdi.h subset against the recording backend: the pixel format makes the OpenGL window, once;
 // contexts are made current, released and deleted as the WGL calls say.
-#include "platform/RecordingBackend.h"
-#include "platform/Win32Subset.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/state/WindowSystemState.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <string>
 #include <vector>
@@ -37,7 +38,8 @@ LRESULT CALLBACK openGLProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 class Win32GdiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RecordingBackend::reset();
+    WindowSystemState::instance().clear();
+    RecordingBackend::instance() = {};
     createdContext = nullptr;
     formatResult = FALSE;
     for (auto [name, procedure] :
@@ -49,7 +51,10 @@ class Win32GdiTest : public ::testing::Test {
       ASSERT_NE(RegisterClassExA(&windowClass), 0);
     }
   }
-  void TearDown() override { RecordingBackend::reset(); }
+  void TearDown() override {
+    WindowSystemState::instance().clear();
+    RecordingBackend::instance() = {};
+  }
   HWND create(const char* className = "OpenGLClass") {
     return CreateWindowExA(0, className, "gl", WS_VISIBLE, 0, 0, 512, 512, nullptr, nullptr, nullptr, nullptr);
   }

@@ -1,8 +1,9 @@
 // The winuser.h subset against the recording backend: creation messages, WM_CREATE failing creation,
 // WM_SIZE, the paint rules, GetMessageA's order and blocking, mouse input and capture, close and quit.
-#include "platform/Input.h"
-#include "platform/RecordingBackend.h"
-#include "platform/Win32Subset.h"
+#include "platform/backend/Input.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/state/WindowSystemState.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <string>
 #include <vector>
@@ -35,7 +36,8 @@ std::vector<UINT> messagesSeen() {
 class Win32UserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RecordingBackend::reset();
+    WindowSystemState::instance().clear();
+    RecordingBackend::instance() = {};
     seen.clear();
     createResult = 0;
     closeOnCreate = false;
@@ -45,7 +47,10 @@ class Win32UserTest : public ::testing::Test {
     windowClass.lpszClassName = "TestClass";
     ASSERT_NE(RegisterClassExA(&windowClass), 0);
   }
-  void TearDown() override { RecordingBackend::reset(); }
+  void TearDown() override {
+    WindowSystemState::instance().clear();
+    RecordingBackend::instance() = {};
+  }
 
   HWND create(DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE) {
     return CreateWindowExA(0, "TestClass", "ab", style, 10, 20, 640, 480, nullptr, nullptr, nullptr, nullptr);

@@ -1,10 +1,9 @@
 // The recording backend for unit tests (see RecordingBackend.h). A window's client area sits at its
 // creation position on the screen and has its creation size.
-#include "platform/RecordingBackend.h"
+#include "platform/backend/RecordingBackend.h"
 
-#include "platform/Backend.h"
-#include "platform/Input.h"
-#include "platform/Registry.h"
+#include "platform/backend/Backend.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <string>
 
@@ -19,12 +18,6 @@ std::string handleText(HWND window) { return std::to_string(reinterpret_cast<std
 RecordingBackend& RecordingBackend::instance() {
   static RecordingBackend backend;
   return backend;
-}
-
-void RecordingBackend::reset() {
-  Registry::instance().clear();
-  forgetSentMessages();
-  instance() = RecordingBackend{};
 }
 
 namespace backend {

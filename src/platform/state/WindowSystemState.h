@@ -1,16 +1,17 @@
-// The state behind the Win32 subset: registered classes, live windows with their device contexts and
-// OpenGL contexts, the message queue, key state and mouse capture. Handles are opaque numbers that are
-// never reused, so a stale or forged handle is recognised instead of dereferenced.
+// All the state of the emulated window system in one place: registered classes, live windows with
+// their device and OpenGL contexts, queued and sent messages, key state and mouse capture. Handles are
+// opaque numbers never reused, so a stale or forged handle is recognised instead of dereferenced.
 #pragma once
 
-#include "platform/KeyboardState.h"
-#include "platform/MessageQueue.h"
-#include "platform/Win32Subset.h"
+#include "platform/state/KeyboardState.h"
+#include "platform/state/MessageQueue.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace sv::platform {
 
@@ -45,9 +46,9 @@ struct ContextRecord {
   HWND window = nullptr;
 };
 
-class Registry {
+class WindowSystemState {
  public:
-  static Registry& instance();
+  static WindowSystemState& instance();
 
   WindowRecord* window(HWND handle);
   WindowRecord* windowOfDeviceContext(HDC deviceContext);
@@ -67,12 +68,17 @@ class Registry {
   std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> windows;
   std::map<std::uintptr_t, ContextRecord> contexts;
   MessageQueue queue;
+  // Size changes reported by the backend, delivered to their window procedures by the next GetMessageA
+  // (Win32 sends them rather than posting them).
+  std::vector<MSG> sentMessages;
   KeyboardState keys;
   HWND capture = nullptr;
   HGLRC currentContext = nullptr;
   ATOM nextAtom = 0xC000;
   std::uintptr_t nextHandle = 0x10000;
 
+  // Forgets every class, window, context, message and key and the capture. Handle numbers go on
+  // counting, so a handle from before is still recognised as stale.
   void clear();
 };
 

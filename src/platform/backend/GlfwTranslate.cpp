@@ -1,5 +1,5 @@
 // GLFW-to-Win32 translation (see GlfwTranslate.h).
-#include "platform/GlfwTranslate.h"
+#include "platform/backend/GlfwTranslate.h"
 
 #include <cmath>
 

@@ -1,22 +1,23 @@
 // winuser.h entry points of the Win32 subset: classes, windows, messages, painting and mouse input,
-// over the Registry and whichever backend is linked. Each call paraphrases its Win32 contract above it.
-#include "platform/Backend.h"
-#include "platform/Input.h"
-#include "platform/Registry.h"
-#include "platform/Win32Subset.h"
+// over the emulated window-system state and whichever backend is linked. Each call paraphrases its Win32
+// contract above it.
+#include "platform/backend/Backend.h"
+#include "platform/state/WindowSystemState.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
-using sv::platform::Registry;
 using sv::platform::WindowClassRecord;
 using sv::platform::WindowRecord;
+using sv::platform::WindowSystemState;
 
 namespace {
 
-Registry& registry() { return Registry::instance(); }
+WindowSystemState& windowSystem() { return WindowSystemState::instance(); }
 
 // Win32 class names compare without regard to case.
 std::string classKey(LPCSTR name) {
@@ -29,34 +30,44 @@ bool isAtom(LPCSTR name) { return (reinterpret_cast<UINT_PTR>(name) >> 16) == 0;
 
 // Calls the window procedure without checking that the window is alive (WM_DESTROY needs that).
 LRESULT callProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WindowRecord* record = registry().window(window);
+  WindowRecord* record = windowSystem().window(window);
   if (record == nullptr) return 0;
   WNDPROC procedure = record->procedure;
   return procedure(window, message, wParam, lParam);
 }
 
+// Delivers the size changes the backend reported while events were handled, as Win32 sends them.
+void deliverSentMessages() {
+  std::vector<MSG> pending;
+  pending.swap(windowSystem().sentMessages);
+  for (const MSG& message : pending) {
+    WindowRecord* record = windowSystem().window(message.hwnd);
+    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+  }
+}
+
 // Win32 DestroyWindow: WM_DESTROY, then WM_NCDESTROY, then the handle is gone. The window's OpenGL
 // context stays until wglDeleteContext but can no longer be made current.
 void destroyWindow(HWND window) {
-  WindowRecord* record = registry().window(window);
+  WindowRecord* record = windowSystem().window(window);
   if (record == nullptr || !record->alive) return;
   record->alive = false;
-  if (registry().capture == window) registry().capture = nullptr;
+  if (windowSystem().capture == window) windowSystem().capture = nullptr;
   callProcedure(window, WM_DESTROY, 0, 0);
   callProcedure(window, WM_NCDESTROY, 0, 0);
-  record = registry().window(window);
+  record = windowSystem().window(window);
   if (record == nullptr) return;
-  if (record->context != nullptr && registry().currentContext == record->context) {
+  if (record->context != nullptr && windowSystem().currentContext == record->context) {
     sv::platform::backend::makeContextCurrent(nullptr);
-    registry().currentContext = nullptr;
+    windowSystem().currentContext = nullptr;
   }
   if (record->native != nullptr) sv::platform::backend::destroyNativeWindow(*record);
-  registry().queue.removeMessagesFor(window);
-  registry().removeWindow(window);
+  windowSystem().queue.removeMessagesFor(window);
+  windowSystem().removeWindow(window);
 }
 
 WindowRecord* liveWindow(HWND window) {
-  WindowRecord* record = registry().window(window);
+  WindowRecord* record = windowSystem().window(window);
   return record != nullptr && record->alive ? record : nullptr;
 }
 
@@ -69,7 +80,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
   if (windowClass->lpfnWndProc == nullptr || windowClass->lpszClassName == nullptr) return 0;
   if (isAtom(windowClass->lpszClassName) || windowClass->lpszClassName[0] == '\0') return 0;
   std::string key = classKey(windowClass->lpszClassName);
-  if (registry().windowClass(key) != nullptr) return 0;
+  if (windowSystem().windowClass(key) != nullptr) return 0;
   WindowClassRecord record;
   record.name = windowClass->lpszClassName;
   record.style = windowClass->style;
@@ -77,8 +88,8 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
   record.instance = windowClass->hInstance;
   record.cursor = windowClass->hCursor;
   record.background = windowClass->hbrBackground;
-  registry().classes.emplace(key, record);
-  return registry().nextAtom++;
+  windowSystem().classes.emplace(key, record);
+  return windowSystem().nextAtom++;
 }
 
 // Creates a top-level window of a registered class. WM_NCCREATE and WM_CREATE are sent before it
@@ -88,9 +99,9 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                             int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   if (className == nullptr || isAtom(className) || parent != nullptr) return nullptr;
-  WindowClassRecord* windowClass = registry().windowClass(classKey(className));
+  WindowClassRecord* windowClass = windowSystem().windowClass(classKey(className));
   if (windowClass == nullptr) return nullptr;
-  WindowRecord& record = registry().addWindow();
+  WindowRecord& record = windowSystem().addWindow();
   record.procedure = windowClass->procedure;
   record.classStyle = windowClass->style;
   record.style = style;
@@ -119,7 +130,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (WindowRecord* refused = liveWindow(window)) {
       refused->alive = false;
       callProcedure(window, WM_NCDESTROY, 0, 0);
-      registry().removeWindow(window);
+      windowSystem().removeWindow(window);
     }
     return nullptr;
   }
@@ -148,7 +159,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 // the window; WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH keep the text; WM_PAINT validates. All else
 // returns 0.
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  WindowRecord* record = registry().window(window);
+  WindowRecord* record = windowSystem().window(window);
   if (record == nullptr) return 0;
   switch (message) {
     case WM_NCCREATE: {
@@ -221,9 +232,9 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
   for (;;) {
     backend::pollEvents();
     deliverSentMessages();
-    if (registry().queue.take(window, filterMin, filterMax, *message)) return TRUE;
+    if (windowSystem().queue.take(window, filterMin, filterMax, *message)) return TRUE;
     int exitCode = 0;
-    if (window == nullptr && registry().queue.takeQuit(exitCode)) {
+    if (window == nullptr && windowSystem().queue.takeQuit(exitCode)) {
       *message = MSG{};
       message->message = WM_QUIT;
       message->wParam = static_cast<WPARAM>(exitCode);
@@ -232,7 +243,7 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
     MSG paint{};
     paint.message = WM_PAINT;
     if (messageMatches(paint, nullptr, filterMin, filterMax)) {
-      if (WindowRecord* invalid = registry().firstInvalidWindow(window)) {
+      if (WindowRecord* invalid = windowSystem().firstInvalidWindow(window)) {
         paint.hwnd = invalid->handle;
         *message = paint;
         return TRUE;
@@ -256,13 +267,13 @@ BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
 
 // Calls the window procedure of the message's window; messages without a window are not dispatched.
 LRESULT WINAPI DispatchMessageA(const MSG* message) {
-  if (message == nullptr || message->hwnd == nullptr || registry().window(message->hwnd) == nullptr) return 0;
+  if (message == nullptr || message->hwnd == nullptr || windowSystem().window(message->hwnd) == nullptr) return 0;
   return callProcedure(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
 // Asks the message loop to end: GetMessageA returns 0 with WM_QUIT and exitCode once the messages
 // already posted have been retrieved.
-void WINAPI PostQuitMessage(int exitCode) { registry().queue.postQuit(exitCode); }
+void WINAPI PostQuitMessage(int exitCode) { windowSystem().queue.postQuit(exitCode); }
 
 // The device context of a window: one per window, valid for the window's whole life (as a class or
 // own DC). The screen DC (null window) is not part of the subset.
@@ -273,7 +284,7 @@ HDC WINAPI GetDC(HWND window) {
 
 // Returns 1 when `deviceContext` is the window's, else 0.
 int WINAPI ReleaseDC(HWND window, HDC deviceContext) {
-  WindowRecord* record = registry().window(window);
+  WindowRecord* record = windowSystem().window(window);
   return record != nullptr && record->deviceContext == deviceContext ? 1 : 0;
 }
 
@@ -333,19 +344,19 @@ BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
 // Sends every mouse message to `window` until ReleaseCapture, wherever the cursor is; returns the
 // window that held the capture before.
 HWND WINAPI SetCapture(HWND window) {
-  HWND previous = registry().capture;
-  if (liveWindow(window) != nullptr) registry().capture = window;
+  HWND previous = windowSystem().capture;
+  if (liveWindow(window) != nullptr) windowSystem().capture = window;
   return previous;
 }
 
 BOOL WINAPI ReleaseCapture(void) {
-  registry().capture = nullptr;
+  windowSystem().capture = nullptr;
   return TRUE;
 }
 
 // The state of a key as the input handled so far left it: bit 15 when down, bit 0 toggled by each
 // press. VK_SHIFT, VK_CONTROL and VK_MENU cover both keys of their kind; VK_MENU counts Super too.
-SHORT WINAPI GetKeyState(int virtualKey) { return registry().keys.keyState(virtualKey); }
+SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().keys.keyState(virtualKey); }
 
 namespace {
 char applicationIcon;

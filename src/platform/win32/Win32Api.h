@@ -12,5 +12,5 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 #endif

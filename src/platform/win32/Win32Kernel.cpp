@@ -1,5 +1,5 @@
 // libloaderapi.h entry point of the Win32 subset: the program's own module handle.
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 namespace {
 char programModule;

@@ -1,8 +1,8 @@
 // Events coming up from a backend, turned into messages (see Input.h).
-#include "platform/Input.h"
+#include "platform/backend/Input.h"
 
-#include "platform/Backend.h"
-#include "platform/Registry.h"
+#include "platform/backend/Backend.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <chrono>
 #include <vector>
@@ -10,8 +10,6 @@
 namespace sv::platform {
 
 namespace {
-
-std::vector<MSG> sentMessages;
 
 DWORD messageTime() {
   using namespace std::chrono;
@@ -31,10 +29,10 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // While a window holds the capture, every mouse message goes to it, in its own client coordinates.
 WindowRecord* mouseTarget(HWND window, int& x, int& y) {
-  Registry& registry = Registry::instance();
-  WindowRecord* source = registry.window(window);
-  if (source == nullptr || registry.capture == nullptr || registry.capture == window) return source;
-  WindowRecord* target = registry.window(registry.capture);
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* source = windowSystem.window(window);
+  if (source == nullptr || windowSystem.capture == nullptr || windowSystem.capture == window) return source;
+  WindowRecord* target = windowSystem.window(windowSystem.capture);
   if (target == nullptr || !target->alive) return source;
   int sourceX = 0, sourceY = 0, targetX = 0, targetY = 0;
   backend::clientOrigin(*source, sourceX, sourceY);
@@ -69,34 +67,35 @@ bool isButtonDown(UINT message) {
 void inputMouseMove(HWND window, int x, int y) {
   WindowRecord* target = mouseTarget(window, x, y);
   if (target == nullptr || !target->alive) return;
-  Registry& registry = Registry::instance();
-  registry.queue.post(makeMessage(target->handle, WM_MOUSEMOVE, registry.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  windowSystem.queue.post(
+      makeMessage(target->handle, WM_MOUSEMOVE, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputMouseButton(HWND window, UINT message, int x, int y) {
   int key = buttonKey(message);
   if (key == 0) return;
-  Registry& registry = Registry::instance();
+  WindowSystemState& windowSystem = WindowSystemState::instance();
   if (isButtonDown(message)) {
-    registry.keys.press(key);
+    windowSystem.keys.press(key);
   } else {
-    registry.keys.release(key);
+    windowSystem.keys.release(key);
   }
   WindowRecord* target = mouseTarget(window, x, y);
   if (target == nullptr || !target->alive) return;
-  registry.queue.post(makeMessage(target->handle, message, registry.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
+  windowSystem.queue.post(makeMessage(target->handle, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputMouseWheel(HWND window, int delta, int screenX, int screenY) {
-  Registry& registry = Registry::instance();
-  WindowRecord* target = registry.window(window);
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* target = windowSystem.window(window);
   if (target == nullptr || !target->alive) return;
-  registry.queue.post(
-      makeMessage(window, WM_MOUSEWHEEL, MAKELONG(registry.keys.mouseKeyFlags(), delta), MAKELPARAM(screenX, screenY)));
+  windowSystem.queue.post(makeMessage(window, WM_MOUSEWHEEL, MAKELONG(windowSystem.keys.mouseKeyFlags(), delta),
+                                      MAKELPARAM(screenX, screenY)));
 }
 
 void inputKey(int virtualKey, bool down) {
-  KeyboardState& keys = Registry::instance().keys;
+  KeyboardState& keys = WindowSystemState::instance().keys;
   if (down) {
     keys.press(virtualKey);
   } else {
@@ -105,36 +104,26 @@ void inputKey(int virtualKey, bool down) {
 }
 
 void inputResize(HWND window, int width, int height, bool minimized) {
-  WindowRecord* record = Registry::instance().window(window);
+  WindowRecord* record = WindowSystemState::instance().window(window);
   if (record == nullptr || !record->alive) return;
   MSG size = makeMessage(window, WM_SIZE, minimized ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
   // Only the latest size of a window matters; an older one still waiting is replaced.
-  std::erase_if(sentMessages, [window](const MSG& m) { return m.hwnd == window && m.message == WM_SIZE; });
-  sentMessages.push_back(size);
+  std::vector<MSG>& sent = WindowSystemState::instance().sentMessages;
+  std::erase_if(sent, [window](const MSG& m) { return m.hwnd == window && m.message == WM_SIZE; });
+  sent.push_back(size);
   if (!minimized) record->invalid = true;
 }
 
 void inputExpose(HWND window) {
-  WindowRecord* record = Registry::instance().window(window);
+  WindowRecord* record = WindowSystemState::instance().window(window);
   if (record != nullptr && record->alive) record->invalid = true;
 }
 
 void inputClose(HWND window) {
-  Registry& registry = Registry::instance();
-  WindowRecord* record = registry.window(window);
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* record = windowSystem.window(window);
   if (record == nullptr || !record->alive) return;
-  registry.queue.post(makeMessage(window, WM_CLOSE, 0, 0));
+  windowSystem.queue.post(makeMessage(window, WM_CLOSE, 0, 0));
 }
-
-void deliverSentMessages() {
-  std::vector<MSG> pending;
-  pending.swap(sentMessages);
-  for (const MSG& message : pending) {
-    WindowRecord* record = Registry::instance().window(message.hwnd);
-    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
-  }
-}
-
-void forgetSentMessages() { sentMessages.clear(); }
 
 }  // namespace sv::platform

@@ -1,5 +1,5 @@
 // Key and button state for GetKeyState (see KeyboardState.h).
-#include "platform/KeyboardState.h"
+#include "platform/state/KeyboardState.h"
 
 namespace sv::platform {
 

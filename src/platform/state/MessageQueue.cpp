@@ -1,5 +1,5 @@
 // The posted-message queue behind GetMessageA (see MessageQueue.h).
-#include "platform/MessageQueue.h"
+#include "platform/state/MessageQueue.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // They need GLFW's constants only, so unit tests call them without a display.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 namespace sv::platform {
 

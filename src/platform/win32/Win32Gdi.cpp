@@ -1,16 +1,16 @@
 // wingdi.h entry points of the Win32 subset: pixel formats, buffer swaps, stock objects, background
 // mode, and the WGL calls that manage a window's OpenGL context. Each call paraphrases its contract.
-#include "platform/Backend.h"
-#include "platform/Registry.h"
-#include "platform/Win32Subset.h"
+#include "platform/backend/Backend.h"
+#include "platform/state/WindowSystemState.h"
+#include "platform/win32/Win32Subset.h"
 
 using sv::platform::ContextRecord;
-using sv::platform::Registry;
 using sv::platform::WindowRecord;
+using sv::platform::WindowSystemState;
 
 namespace {
 
-Registry& registry() { return Registry::instance(); }
+WindowSystemState& windowSystem() { return WindowSystemState::instance(); }
 
 // The one pixel format the layer offers: a window with an OpenGL context whose buffers (double
 // buffering, colour, depth, stencil bits) are negotiated with the system when the format is set.
@@ -23,7 +23,7 @@ bool isSupported(const PIXELFORMATDESCRIPTOR& request) {
 
 void releaseCurrentContext() {
   sv::platform::backend::makeContextCurrent(nullptr);
-  registry().currentContext = nullptr;
+  windowSystem().currentContext = nullptr;
 }
 
 char whiteBrush;
@@ -33,7 +33,7 @@ char whiteBrush;
 // The index of the offered format that best matches the request; 0 when none can draw it (no OpenGL
 // window support asked for, or colour-index pixels) or the device context is unknown.
 int WINAPI ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* request) {
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (window == nullptr || !window->alive || request == nullptr || !isSupported(*request)) return 0;
   return kOpenGLWindowFormat;
 }
@@ -41,7 +41,7 @@ int WINAPI ChoosePixelFormat(HDC deviceContext, const PIXELFORMATDESCRIPTOR* req
 // Sets the window's pixel format, once per window. Here the native window is made, honouring the
 // request (double-buffered RGBA, colour and depth bits) and falling back to the best the system has.
 BOOL WINAPI SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCRIPTOR* request) {
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (window == nullptr || !window->alive || request == nullptr || format != kOpenGLWindowFormat) return FALSE;
   if (window->pixelFormat != 0 || window->native != nullptr || !isSupported(*request)) return FALSE;
   if (!sv::platform::backend::createNativeWindow(*window, request)) return FALSE;
@@ -52,7 +52,7 @@ BOOL WINAPI SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCR
 
 // Presents the back buffer of the window that owns the device context.
 BOOL WINAPI SwapBuffers(HDC deviceContext) {
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (window == nullptr || !window->alive || window->pixelFormat == 0) return FALSE;
   return sv::platform::backend::swapBuffers(*window) ? TRUE : FALSE;
 }
@@ -63,7 +63,7 @@ HGDIOBJ WINAPI GetStockObject(int object) { return object == WHITE_BRUSH ? &whit
 // Sets how text and hatch backgrounds are drawn (TRANSPARENT or OPAQUE); returns the previous mode,
 // 0 on failure.
 int WINAPI SetBkMode(HDC deviceContext, int mode) {
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (window == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
   int previous = window->backgroundMode;
   window->backgroundMode = mode;
@@ -73,9 +73,9 @@ int WINAPI SetBkMode(HDC deviceContext, int mode) {
 // Creates an OpenGL context for a device context whose pixel format is set. A native window carries
 // one context, so a second live context for the same window fails (null).
 HGLRC WINAPI wglCreateContext(HDC deviceContext) {
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (window == nullptr || !window->alive || window->pixelFormat == 0 || window->context != nullptr) return nullptr;
-  window->context = registry().addContext(window->handle);
+  window->context = windowSystem().addContext(window->handle);
   return window->context;
 }
 
@@ -86,25 +86,25 @@ BOOL WINAPI wglMakeCurrent(HDC deviceContext, HGLRC context) {
     releaseCurrentContext();
     return TRUE;
   }
-  ContextRecord* record = registry().context(context);
-  WindowRecord* window = registry().windowOfDeviceContext(deviceContext);
+  ContextRecord* record = windowSystem().context(context);
+  WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
   if (record == nullptr || window == nullptr || !window->alive || record->window != window->handle ||
       !sv::platform::backend::makeContextCurrent(window)) {
     releaseCurrentContext();
     return FALSE;
   }
-  registry().currentContext = context;
+  windowSystem().currentContext = context;
   return TRUE;
 }
 
 // Deletes a context; if it is current, it is made not current first.
 BOOL WINAPI wglDeleteContext(HGLRC context) {
-  ContextRecord* record = registry().context(context);
+  ContextRecord* record = windowSystem().context(context);
   if (record == nullptr) return FALSE;
-  if (registry().currentContext == context) releaseCurrentContext();
-  if (WindowRecord* window = registry().window(record->window); window != nullptr && window->context == context) {
+  if (windowSystem().currentContext == context) releaseCurrentContext();
+  if (WindowRecord* window = windowSystem().window(record->window); window != nullptr && window->context == context) {
     window->context = nullptr;
   }
-  registry().removeContext(context);
+  windowSystem().removeContext(context);
   return TRUE;
 }

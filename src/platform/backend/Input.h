@@ -3,7 +3,7 @@
 // or key state, as Win32 would produce them.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 namespace sv::platform {
 
@@ -15,9 +15,5 @@ void inputKey(int virtualKey, bool down);
 void inputResize(HWND window, int width, int height, bool minimized);
 void inputExpose(HWND window);
 void inputClose(HWND window);
-
-// Delivers the size messages gathered while events were handled; called by GetMessageA.
-void deliverSentMessages();
-void forgetSentMessages();
 
 }  // namespace sv::platform

@@ -3,7 +3,7 @@
 // Input reaches the layer through the functions of Input.h, as from the real backend.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <functional>
 #include <string>
@@ -13,9 +13,8 @@ namespace sv::platform {
 
 class RecordingBackend {
  public:
+  // Tests restore the defaults below with `instance() = {}`, beside WindowSystemState's clear().
   static RecordingBackend& instance();
-  // Forgets every class, window, context, message and key, and restores the defaults below.
-  static void reset();
 
   // Native operations in order, e.g. "create gl 0 0 512x512", "show", "current 65536", "current none",
   // "swap", "destroy", "title Veldrane1".

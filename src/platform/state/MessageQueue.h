@@ -3,7 +3,7 @@
 // move still waiting at the tail, so a burst of motion costs one message, as on Win32.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <deque>
 

@@ -3,7 +3,7 @@
 // Events come back up through the functions of Input.h.
 #pragma once
 
-#include "platform/Registry.h"
+#include "platform/state/WindowSystemState.h"
 
 namespace sv::platform::backend {
 

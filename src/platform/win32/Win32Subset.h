@@ -1,6 +1,20 @@
 // The subset of the Win32 API that the viewer's window code uses, for systems without Win32. It is
 // grouped the way the SDK headers group it and declares only what src/platform implements; each call
 // keeps the Win32 contract the window code relies on (see the comment above each implementation).
+//
+// What the subset supports, for the viewer's window code:
+//   [x] top-level windows of registered classes: create, show, title, close, destroy, several at once
+//   [x] one OpenGL context per window through a pixel format (RGBA, double-buffered) and WGL
+//   [x] GetMessageA's Win32 order: sent size changes, posted and input messages, WM_QUIT, WM_PAINT
+//   [x] mouse moves (coalesced) and left, right and middle buttons; mouse capture
+//   [x] GetKeyState for the buttons, Shift, Ctrl and Alt (Super counts as Alt)
+//   [x] WM_SIZE on resize and minimise, in pixels also on high-DPI screens
+//   [x] WM_MOUSEWHEEL is posted (the viewer itself does not handle it)
+//   [ ] child windows (a parent makes CreateWindowExA fail), menus, timers, PeekMessage, threads
+//   [ ] double clicks (no CS_DBLCLKS) and buttons 4 and up
+//   [ ] key and character messages, accelerator tables (keys only feed GetKeyState)
+//   [ ] SIZE_MAXIMIZED (a maximised window reports SIZE_RESTORED)
+//   [ ] resources: only the stock icon, arrow cursor and white brush; no fonts or GDI drawing
 #pragma once
 
 #include <cstdint>

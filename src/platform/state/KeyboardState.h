@@ -3,7 +3,7 @@
 // because many desktops take Alt+drag for moving windows and the viewer's drags need Alt.
 #pragma once
 
-#include "platform/Win32Subset.h"
+#include "platform/win32/Win32Subset.h"
 
 #include <array>
 

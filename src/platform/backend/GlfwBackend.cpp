@@ -2,10 +2,10 @@
 // visual when the window is made, so the native window is made when the pixel format is set (or, for
 // a window without one, when its creation ends). GLFW callbacks only record events (Input.h); window
 // procedures run later, from GetMessageA, never inside GLFW.
-#include "platform/Backend.h"
-#include "platform/GlfwTranslate.h"
-#include "platform/Input.h"
-#include "platform/Registry.h"
+#include "platform/backend/Backend.h"
+#include "platform/backend/GlfwTranslate.h"
+#include "platform/backend/Input.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <cmath>
 #include <cstdint>
@@ -61,7 +61,7 @@ void syncModifiers(int mods) {
       {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0, 0},
       {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
   };
-  const KeyboardState& keys = Registry::instance().keys;
+  const KeyboardState& keys = WindowSystemState::instance().keys;
   for (const auto& group : kGroups) {
     bool held = modifiersHold(mods, group[0]);
     if (held && !keys.isDown(group[0])) inputKey(group[0], true);
@@ -203,9 +203,9 @@ void clientOrigin(const WindowRecord& window, int& x, int& y) {
 }
 
 bool cursorPosition(int& x, int& y) {
-  Registry& registry = Registry::instance();
-  WindowRecord* reference = registry.capture != nullptr ? registry.window(registry.capture) : nullptr;
-  if (reference == nullptr || reference->native == nullptr) reference = registry.anyNativeWindow();
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* reference = windowSystem.capture != nullptr ? windowSystem.window(windowSystem.capture) : nullptr;
+  if (reference == nullptr || reference->native == nullptr) reference = windowSystem.anyNativeWindow();
   if (reference == nullptr) return false;
   int originX = 0, originY = 0, clientX = 0, clientY = 0;
   clientOrigin(*reference, originX, originY);

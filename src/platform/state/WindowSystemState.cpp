@@ -1,5 +1,5 @@
-// The state behind the Win32 subset (see Registry.h).
-#include "platform/Registry.h"
+// The state behind the Win32 subset (see WindowSystemState.h).
+#include "platform/state/WindowSystemState.h"
 
 namespace sv::platform {
 
@@ -14,17 +14,17 @@ Handle handleOf(std::uintptr_t number) {
 }
 }  // namespace
 
-Registry& Registry::instance() {
-  static Registry registry;
-  return registry;
+WindowSystemState& WindowSystemState::instance() {
+  static WindowSystemState state;
+  return state;
 }
 
-WindowRecord* Registry::window(HWND handle) {
+WindowRecord* WindowSystemState::window(HWND handle) {
   auto found = windows.find(key(handle));
   return found == windows.end() ? nullptr : found->second.get();
 }
 
-WindowRecord* Registry::windowOfDeviceContext(HDC deviceContext) {
+WindowRecord* WindowSystemState::windowOfDeviceContext(HDC deviceContext) {
   if (deviceContext == nullptr) return nullptr;
   for (auto& [number, record] : windows) {
     if (record->deviceContext == deviceContext) return record.get();
@@ -32,17 +32,17 @@ WindowRecord* Registry::windowOfDeviceContext(HDC deviceContext) {
   return nullptr;
 }
 
-ContextRecord* Registry::context(HGLRC handle) {
+ContextRecord* WindowSystemState::context(HGLRC handle) {
   auto found = contexts.find(key(handle));
   return found == contexts.end() ? nullptr : &found->second;
 }
 
-WindowClassRecord* Registry::windowClass(const std::string& name) {
+WindowClassRecord* WindowSystemState::windowClass(const std::string& name) {
   auto found = classes.find(name);
   return found == classes.end() ? nullptr : &found->second;
 }
 
-WindowRecord& Registry::addWindow() {
+WindowRecord& WindowSystemState::addWindow() {
   auto record = std::make_unique<WindowRecord>();
   std::uintptr_t number = nextHandle++;
   record->handle = handleOf<HWND>(number);
@@ -52,35 +52,36 @@ WindowRecord& Registry::addWindow() {
   return added;
 }
 
-HGLRC Registry::addContext(HWND window) {
+HGLRC WindowSystemState::addContext(HWND window) {
   std::uintptr_t number = nextHandle++;
   contexts.emplace(number, ContextRecord{window});
   return handleOf<HGLRC>(number);
 }
 
-void Registry::removeWindow(HWND handle) { windows.erase(key(handle)); }
+void WindowSystemState::removeWindow(HWND handle) { windows.erase(key(handle)); }
 
-void Registry::removeContext(HGLRC handle) { contexts.erase(key(handle)); }
+void WindowSystemState::removeContext(HGLRC handle) { contexts.erase(key(handle)); }
 
-WindowRecord* Registry::firstInvalidWindow(HWND filter) {
+WindowRecord* WindowSystemState::firstInvalidWindow(HWND filter) {
   for (auto& [number, record] : windows) {
     if (record->alive && record->invalid && (filter == nullptr || record->handle == filter)) return record.get();
   }
   return nullptr;
 }
 
-WindowRecord* Registry::anyNativeWindow() {
+WindowRecord* WindowSystemState::anyNativeWindow() {
   for (auto& [number, record] : windows) {
     if (record->alive && record->native != nullptr) return record.get();
   }
   return nullptr;
 }
 
-void Registry::clear() {
+void WindowSystemState::clear() {
   classes.clear();
   windows.clear();
   contexts.clear();
   queue.clear();
+  sentMessages.clear();
   keys.clear();
   capture = nullptr;
   currentContext = nullptr;
