@@ -7,6 +7,9 @@
 
 #include <cmath>
 #include <cstdio>
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 namespace sv {
 
@@ -159,7 +162,7 @@ void Object3D::buildIncidence() {
 // bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
 // body force first and run in between.
 int Object3D::step(double dt) {
-  if (particles.length() >= parallelFrom && readyForParallelStep()) {
+  if (particles.length() >= parallelFrom && threadsOffered() > 1 && readyForParallelStep()) {
     stepInParallel(dt);
   } else {
     applyBodyForces();
@@ -168,6 +171,16 @@ int Object3D::step(double dt) {
   }
   time += dt;
   return 0;
+}
+
+// On one thread the serial loops are faster than the threaded step (no spring-force pass to store
+// and gather), with the same bits.
+int Object3D::threadsOffered() {
+#ifdef _OPENMP
+  return omp_get_max_threads();
+#else
+  return 1;
+#endif
 }
 
 bool Object3D::readyForParallelStep() const {

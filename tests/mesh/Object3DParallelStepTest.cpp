@@ -6,8 +6,8 @@
 
 #include <cstring>
 #include <limits>
-#include <utility>
 #include <omp.h>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 namespace sv {
 namespace {
 
-// Every particle's force, velocity and displacement and every vertex after 25 steps, then the next
+// Every particle's force, velocity and displacement and every vertex after 10 steps, then the next
 // draw (so that both took the same number of draws). threads = 0 keeps the step on the serial loops.
 std::vector<double> stateAfterSteps(const testing::MeshInput& input, int threads) {
   Object3D mesh;
@@ -24,7 +24,7 @@ std::vector<double> stateAfterSteps(const testing::MeshInput& input, int threads
   if (threads == 0) mesh.parallelFrom = std::numeric_limits<std::size_t>::max();
   omp_set_num_threads(threads == 0 ? 1 : threads);
   seedRandom(3);
-  for (int i = 0; i < 25; ++i) mesh.step(0.1);
+  for (int i = 0; i < 10; ++i) mesh.step(0.1);
   std::vector<double> state;
   for (std::size_t i = 0; i < mesh.particles.length(); ++i) {
     const MeshParticle& p = mesh.particles[i];
@@ -36,7 +36,7 @@ std::vector<double> stateAfterSteps(const testing::MeshInput& input, int threads
 }
 
 TEST(Object3DParallelStep, SameBitsAsTheSerialStepOnAnyNumberOfThreads) {
-  for (const testing::MeshInput& input : {testing::gridMesh(96), testing::scatteredMesh(11, 9000)}) {
+  for (const testing::MeshInput& input : {testing::gridMesh(260), testing::scatteredMesh(11, 66000)}) {
     ASSERT_GE(input.vertices.size(), Object3D::kParallelThreshold);
     const std::vector<double> serial = stateAfterSteps(input, 0);
     for (int threads : {1, 2, 3, 8}) {
