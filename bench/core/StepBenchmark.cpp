@@ -1,12 +1,14 @@
 // How fast the two time steps run, and how close the mesh step comes to the floor no step can beat on
 // this machine: one sin/cos pair and one random draw per particle, plus the bytes a step must touch
 // moved at the measured copy bandwidth. Meshes of 1k to 1M vertices are generated in memory through
-// the add operations: a triangulated square grid with a spring along every triangle edge.
+// the add operations: a triangulated square grid with a spring along every triangle edge. The large
+// meshes also step on all threads, against the same mesh on one.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "mesh/Object3D.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +16,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
+#include <omp.h>
 #include <unistd.h>
 #include <vector>
 
@@ -170,6 +173,7 @@ void BM_ClothStep(benchmark::State& state) {
 BENCHMARK(BM_ClothStep);
 
 void BM_MeshStep(benchmark::State& state) {
+  omp_set_num_threads(1);  // thread CPU time sees only the calling thread
   seedRandom(1);
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));
@@ -199,6 +203,66 @@ void BM_MeshStep(benchmark::State& state) {
   state.counters["x_draw_mem"] = fastestStep / (floor.drawSeconds + floor.memorySeconds);
 }
 BENCHMARK(BM_MeshStep)->Arg(1'000)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+double wallSeconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Wall time, best batch, on 1 or on all threads (0). The serial part is what no thread count shortens:
+// the draws, taken one by one in particle order, as a share of the one-thread step; `amdahl_serial`
+// is the share the measured speedup implies, fork, join and memory limits included.
+void BM_MeshStepThreads(benchmark::State& state) {
+  static std::map<std::int64_t, double> oneThread;
+  const int threads = state.range(1) == 0 ? omp_get_num_procs() : static_cast<int>(state.range(1));
+  omp_set_num_threads(threads);
+  seedRandom(1);
+  Object3D mesh;
+  fillGrid(mesh, sideFor(state.range(0)));
+  for (int i = 0; i < 3; ++i) mesh.step(0.1);
+  double fastest = 1e300;
+  for (auto _ : state) {
+    const double t0 = wallSeconds();
+    mesh.step(0.1);
+    fastest = std::min(fastest, wallSeconds() - t0);
+  }
+  if (threads == 1) oneThread[state.range(0)] = fastest;
+  const double serial = floorFor(mesh).drawSeconds;
+  state.counters["threads"] = threads;
+  state.counters["best_step_ms"] = fastest * 1e3;
+  state.counters["serial_part"] = serial / oneThread[state.range(0)];
+  const double speedup = oneThread[state.range(0)] / fastest;
+  state.counters["speedup"] = speedup;
+  if (threads > 1) state.counters["amdahl_serial"] = (threads / speedup - 1) / (threads - 1);
+}
+BENCHMARK(BM_MeshStepThreads)
+    ->Args({100'000, 1})
+    ->Args({100'000, 0})
+    ->Args({1'000'000, 1})
+    ->Args({1'000'000, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Around the size where the mesh starts to use the threads: the serial loops (0) against the threaded
+// step on 2 threads, which is where the threshold comes from.
+void BM_MeshStepNearThreshold(benchmark::State& state) {
+  omp_set_num_threads(state.range(1) == 0 ? 1 : static_cast<int>(state.range(1)));
+  seedRandom(1);
+  Object3D mesh;
+  fillGrid(mesh, sideFor(state.range(0)));
+  mesh.parallelFrom = state.range(1) == 0 ? mesh.particles.length() + 1 : 0;
+  for (int i = 0; i < 3; ++i) mesh.step(0.1);
+  double fastest = 1e300;
+  for (auto _ : state) {
+    const double t0 = wallSeconds();
+    mesh.step(0.1);
+    fastest = std::min(fastest, wallSeconds() - t0);
+  }
+  state.counters["best_step_us"] = fastest * 1e6;
+}
+BENCHMARK(BM_MeshStepNearThreshold)
+    ->ArgsProduct({{1'000, 2'000, 4'000, 8'000, 16'000, 32'000, 64'000}, {0, 2}})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 // The two parts of the floor on their own, for the record.
 void BM_FloorTrigAndDraw(benchmark::State& state) {

@@ -7,17 +7,22 @@
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
 
+#include <cstdint>
+
 namespace sv {
 
-// force = (strength, 0, 0) turned about the y axis by the angle of one random draw; y stays 0 for
-// the body to set. One draw per call, so the bodies draw in particle order.
-inline void pushWithRandomHeading(Vec3D& force, double strength) {
+// force = (strength, 0, 0) turned about the y axis by the angle of a random draw; y stays 0 for the
+// body to set.
+inline void pushWithHeading(Vec3D& force, double strength, std::uint32_t draw) {
   static constexpr Vec3D kTurningAxis{0.0, 1.0, 0.0};
   force.fill(0.0);
   force.x = strength;
-  const TurnTable::SinCos& turn = TurnTable::instance().forDraw(nextRandom());  // rotate(angleOf(draw), axis)
+  const TurnTable::SinCos& turn = TurnTable::instance().forDraw(draw);  // rotate(angleOf(draw), axis)
   force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
 }
+
+// One draw per call, so a body that calls it per particle draws in particle order.
+inline void pushWithRandomHeading(Vec3D& force, double strength) { pushWithHeading(force, strength, nextRandom()); }
 
 // Velocity first, then position from the new velocity. The returned "acceleration" is force * dt /
 // mass, and it is scaled by dt once more before it reaches the velocity: a force changes the velocity

@@ -33,6 +33,10 @@ inline constexpr Enum kProjection = 0x1701;
 inline constexpr Enum kRgba = 0x1908;
 inline constexpr Enum kUnsignedByte = 0x1401;
 inline constexpr Enum kPackAlignment = 0x0D05;
+inline constexpr Enum kUnsignedInt = 0x1405;
+inline constexpr Enum kDouble = 0x140A;
+inline constexpr Enum kVertexArray = 0x8074;
+inline constexpr Enum kNormalArray = 0x8075;
 inline constexpr Enum kNoError = 0;
 inline constexpr Bitfield kColorBufferBit = 0x4000;
 inline constexpr Bitfield kDepthBufferBit = 0x0100;
@@ -62,6 +66,14 @@ void end();
 void color3f(Float red, Float green, Float blue);
 void vertex3d(Double x, Double y, Double z);
 void normal3d(Double x, Double y, Double z);
+
+// Client-side vertex arrays (GL 1.1): the pointers must stay valid until the draw call returns.
+void enableClientState(Enum array);
+void disableClientState(Enum array);
+void vertexPointer(Int size, Enum type, Sizei stride, const void* pointer);
+void normalPointer(Enum type, Sizei stride, const void* pointer);
+void drawArrays(Enum mode, Int first, Sizei count);
+void drawElements(Enum mode, Sizei count, Enum type, const void* indices);
 
 // Read-back and queries, used by the offscreen pictures and their tests.
 void pixelStorei(Enum name, Int value);

@@ -20,6 +20,8 @@ static_assert(kDepthTest == GL_DEPTH_TEST && kLighting == GL_LIGHTING && kLight0
 static_assert(kColorClearValue == GL_COLOR_CLEAR_VALUE && kAmbient == GL_AMBIENT && kDiffuse == GL_DIFFUSE);
 static_assert(kModelview == GL_MODELVIEW && kProjection == GL_PROJECTION && kRgba == GL_RGBA);
 static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALIGNMENT && kNoError == GL_NO_ERROR);
+static_assert(kUnsignedInt == GL_UNSIGNED_INT && kDouble == GL_DOUBLE && kVertexArray == GL_VERTEX_ARRAY &&
+              kNormalArray == GL_NORMAL_ARRAY);
 static_assert(kColorBufferBit == GL_COLOR_BUFFER_BIT && kDepthBufferBit == GL_DEPTH_BUFFER_BIT);
 
 void clearColor(Float red, Float green, Float blue, Float alpha) { glClearColor(red, green, blue, alpha); }
@@ -44,6 +46,17 @@ void end() { glEnd(); }
 void color3f(Float red, Float green, Float blue) { glColor3f(red, green, blue); }
 void vertex3d(Double x, Double y, Double z) { glVertex3d(x, y, z); }
 void normal3d(Double x, Double y, Double z) { glNormal3d(x, y, z); }
+
+void enableClientState(Enum array) { glEnableClientState(array); }
+void disableClientState(Enum array) { glDisableClientState(array); }
+void vertexPointer(Int size, Enum type, Sizei stride, const void* pointer) {
+  glVertexPointer(size, type, stride, pointer);
+}
+void normalPointer(Enum type, Sizei stride, const void* pointer) { glNormalPointer(type, stride, pointer); }
+void drawArrays(Enum mode, Int first, Sizei count) { glDrawArrays(mode, first, count); }
+void drawElements(Enum mode, Sizei count, Enum type, const void* indices) {
+  glDrawElements(mode, count, type, indices);
+}
 
 void pixelStorei(Enum name, Int value) { glPixelStorei(name, value); }
 void readPixels(Int x, Int y, Sizei width, Sizei height, Enum format, Enum type, void* pixels) {

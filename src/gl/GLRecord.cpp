@@ -4,8 +4,10 @@
 #include "gl/GL.h"
 #include "gl/GLRecorder.h"
 
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
 namespace sv::gl {
 
@@ -17,6 +19,41 @@ std::vector<GLCall>& log() {
 }
 
 void record(const char* name, std::initializer_list<double> args) { log().push_back({name, args}); }
+
+// The client arrays as the drawing set them up; only three-component double arrays are read back.
+struct ClientArray {
+  bool enabled = false;
+  Int size = 0;
+  Enum type = 0;
+  Sizei stride = 0;
+  const void* pointer = nullptr;
+
+  bool readable() const { return enabled && size == 3 && type == kDouble && pointer != nullptr; }
+  void append(std::vector<double>& out, std::size_t index) const {
+    const std::size_t step = stride == 0 ? 3 * sizeof(double) : static_cast<std::size_t>(stride);
+    const auto* at = static_cast<const unsigned char*>(pointer) + index * step;
+    double xyz[3];
+    std::memcpy(xyz, at, sizeof xyz);
+    out.insert(out.end(), xyz, xyz + 3);
+  }
+};
+
+ClientArray& clientArray(Enum array) {
+  static ClientArray vertices, normals, other;
+  return array == kVertexArray ? vertices : array == kNormalArray ? normals : other;
+}
+
+// A draw call is logged with its own arguments followed by what it reads for each vertex in order:
+// the position, then the normal while the normal array is enabled.
+void recordDraw(const char* name, std::vector<double> args, const std::vector<std::size_t>& indices) {
+  const ClientArray& vertices = clientArray(kVertexArray);
+  const ClientArray& normals = clientArray(kNormalArray);
+  for (std::size_t index : indices) {
+    if (vertices.readable()) vertices.append(args, index);
+    if (normals.readable()) normals.append(args, index);
+  }
+  log().push_back({name, std::move(args)});
+}
 
 // The colour names (ambient, diffuse) read four floats; nothing else is used with the vector calls.
 void recordColour(const char* name, Enum target, Enum pname, const Float* v) {
@@ -52,6 +89,39 @@ void end() { record("glEnd", {}); }
 void color3f(Float red, Float green, Float blue) { record("glColor3f", {red, green, blue}); }
 void vertex3d(Double x, Double y, Double z) { record("glVertex3d", {x, y, z}); }
 void normal3d(Double x, Double y, Double z) { record("glNormal3d", {x, y, z}); }
+
+void enableClientState(Enum array) {
+  record("glEnableClientState", {double(array)});
+  clientArray(array).enabled = true;
+}
+void disableClientState(Enum array) {
+  record("glDisableClientState", {double(array)});
+  clientArray(array).enabled = false;
+}
+void vertexPointer(Int size, Enum type, Sizei stride, const void* pointer) {
+  record("glVertexPointer", {double(size), double(type), double(stride)});
+  const bool enabled = clientArray(kVertexArray).enabled;
+  clientArray(kVertexArray) = {enabled, size, type, stride, pointer};
+}
+void normalPointer(Enum type, Sizei stride, const void* pointer) {
+  record("glNormalPointer", {double(type), double(stride)});
+  const bool enabled = clientArray(kNormalArray).enabled;
+  clientArray(kNormalArray) = {enabled, 3, type, stride, pointer};
+}
+void drawArrays(Enum mode, Int first, Sizei count) {
+  std::vector<std::size_t> indices;
+  for (Sizei i = 0; i < count; ++i) indices.push_back(static_cast<std::size_t>(first + i));
+  recordDraw("glDrawArrays", {double(mode), double(first), double(count)}, indices);
+}
+void drawElements(Enum mode, Sizei count, Enum type, const void* indices) {
+  std::vector<std::size_t> read;
+  for (Sizei i = 0; type == kUnsignedInt && i < count; ++i) {
+    std::uint32_t index = 0;
+    std::memcpy(&index, static_cast<const unsigned char*>(indices) + i * sizeof index, sizeof index);
+    read.push_back(index);
+  }
+  recordDraw("glDrawElements", {double(mode), double(count), double(type)}, read);
+}
 
 void pixelStorei(Enum name, Int value) { record("glPixelStorei", {double(name), double(value)}); }
 void readPixels(Int x, Int y, Sizei width, Sizei height, Enum format, Enum type, void* pixels) {

@@ -3,9 +3,13 @@
 #include "mesh/Object3D.h"
 
 #include "core/Motion.h"
+#include "core/Random.h"
 
 #include <cmath>
 #include <cstdio>
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 namespace sv {
 
@@ -125,7 +129,32 @@ int Object3D::build() {
   for (std::size_t i = 0; i < particles.length() && i < kDisturbedParticles; ++i) {
     particles[i].displacement.x += kInitialDisturbance;
   }
+  buildIncidence();
   return 0;
+}
+
+// A counting sort of the spring ends by particle; walking the springs in order keeps each particle's
+// list ascending. An end outside the mesh is left out (the serial step trusts the reader instead).
+void Object3D::buildIncidence() {
+  const std::size_t n = particles.length();
+  auto inside = [n](std::int32_t end) { return end >= 0 && static_cast<std::size_t>(end) < n; };
+  incidenceStart.setLength(n + 1);
+  for (std::int32_t& start : incidenceStart) start = 0;
+  for (const MeshSpring& s : springs) {
+    if (inside(s.first)) ++incidenceStart[static_cast<std::size_t>(s.first) + 1];
+    if (inside(s.second)) ++incidenceStart[static_cast<std::size_t>(s.second) + 1];
+  }
+  for (std::size_t i = 0; i < n; ++i) incidenceStart[i + 1] += incidenceStart[i];
+  incidence.setLength(static_cast<std::size_t>(incidenceStart[n]));
+  Array<std::int32_t> next(n);
+  for (std::size_t i = 0; i < n; ++i) next[i] = incidenceStart[i];
+  for (std::size_t k = 0; k < springs.length(); ++k) {
+    const auto entry = static_cast<std::int32_t>(2 * k);
+    if (inside(springs[k].first)) incidence[static_cast<std::size_t>(next[springs[k].first]++)] = entry;
+    if (inside(springs[k].second)) incidence[static_cast<std::size_t>(next[springs[k].second]++)] = entry + 1;
+  }
+  springForces.setLength(springs.length());
+  windDraws.setLength(n);
 }
 
 // Passes that only touch their own particle are walked together per particle (clear, wind and
@@ -133,58 +162,129 @@ int Object3D::build() {
 // bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
 // body force first and run in between.
 int Object3D::step(double dt) {
-  applyBodyForces();
-  applyMeshSprings();
-  applyAnchorsAndIntegrate(dt);
+  if (particles.length() >= parallelFrom && threadsOffered() > 1 && readyForParallelStep()) {
+    stepInParallel(dt);
+  } else {
+    applyBodyForces();
+    applyMeshSprings();
+    applyAnchorsAndIntegrate(dt);
+  }
   time += dt;
   return 0;
+}
+
+// On one thread the serial loops are faster than the threaded step (no spring-force pass to store
+// and gather), with the same bits.
+int Object3D::threadsOffered() {
+#ifdef _OPENMP
+  return omp_get_max_threads();
+#else
+  return 1;
+#endif
+}
+
+bool Object3D::readyForParallelStep() const {
+  const std::size_t n = particles.length();
+  return vertices.length() == n && incidenceStart.length() == n + 1 && springForces.length() == springs.length() &&
+         windDraws.length() == n;
+}
+
+// The same sums in the same order as the serial passes, so the same bits for any thread count: each
+// spring's force is computed once, then every particle adds its springs' forces in ascending spring
+// order onto its body force, as the serial spring loop does, and goes on to its anchor and
+// integration. The draws stay in particle order because they are taken before the threads start.
+void Object3D::stepInParallel(double dt) {
+  const auto particleCount = static_cast<std::int64_t>(particles.length());
+  const auto springTotal = static_cast<std::int64_t>(springs.length());
+  for (std::uint32_t& draw : windDraws) draw = nextRandom();
+  const double swell = std::sin(time * kPi / kPeriodDivisor);
+#ifdef _OPENMP
+#pragma omp parallel
+#endif
+  {
+#ifdef _OPENMP
+#pragma omp for schedule(static)
+#endif
+    for (std::int64_t k = 0; k < springTotal; ++k) {
+      springForces[static_cast<std::size_t>(k)] = springForce(springs[static_cast<std::size_t>(k)]);
+    }
+#ifdef _OPENMP
+#pragma omp for schedule(static)
+#endif
+    for (std::int64_t i = 0; i < particleCount; ++i) {
+      const auto particle = static_cast<std::size_t>(i);
+      applyBodyForce(particles[particle], windDraws[particle], swell);
+      gatherSpringForces(particle);
+      applyAnchorAndIntegrate(particle, dt);
+    }
+  }
 }
 
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
 // start of the step (period 20).
 void Object3D::applyBodyForces() {
   const double swell = std::sin(time * kPi / kPeriodDivisor);
-  for (MeshParticle& p : particles) {
-    pushWithRandomHeading(p.force, p.mass * kWindCoefficient);
-    p.force.y = (p.mass * kVerticalCoefficient) * swell;
-  }
+  for (MeshParticle& p : particles) applyBodyForce(p, nextRandom(), swell);
+}
+
+void Object3D::applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const {
+  pushWithHeading(p.force, p.mass * kWindCoefficient, draw);
+  p.force.y = (p.mass * kVerticalCoefficient) * swell;
+}
+
+// The force on the spring's first end, along the line between the ends; the second end gets its
+// negation.
+Vec3D Object3D::springForce(const MeshSpring& s) const {
+  const MeshParticle& a = particles[static_cast<std::size_t>(s.first)];
+  const MeshParticle& b = particles[static_cast<std::size_t>(s.second)];
+  Vec3D dp;
+  dp.set(a.restPosition);
+  dp.add(a.displacement);
+  dp.sub(b.restPosition);
+  dp.sub(b.displacement);
+  return s.forceOnFirst(dp, a.velocity, b.velocity);
 }
 
 // Every spring pushes its two ends equally and oppositely along the line between them.
 void Object3D::applyMeshSprings() {
   MeshParticle* const ps = particles.data();
   for (const MeshSpring& s : springs) {
-    MeshParticle& a = ps[s.first];
-    MeshParticle& b = ps[s.second];
-    Vec3D dp;
-    dp.set(a.restPosition);
-    dp.add(a.displacement);
-    dp.sub(b.restPosition);
-    dp.sub(b.displacement);
-    const Vec3D f = s.forceOnFirst(dp, a.velocity, b.velocity);
+    const Vec3D f = springForce(s);
     Vec3D g = f;
     g.negate();
-    a.force.add(f);
-    b.force.add(g);
+    ps[s.first].force.add(f);
+    ps[s.second].force.add(g);
+  }
+}
+
+void Object3D::gatherSpringForces(std::size_t particle) {
+  Vec3D& force = particles[particle].force;
+  const auto end = static_cast<std::size_t>(incidenceStart[particle + 1]);
+  for (auto e = static_cast<std::size_t>(incidenceStart[particle]); e < end; ++e) {
+    const std::int32_t entry = incidence[e];
+    Vec3D f = springForces[static_cast<std::size_t>(entry / 2)];
+    if (entry % 2 == 1) f.negate();
+    force.add(f);
   }
 }
 
 // The anchor spring (rest length 0) draws each particle back to its rest position; then the particle
 // moves and its vertex follows.
 void Object3D::applyAnchorsAndIntegrate(double dt) {
-  for (std::size_t i = 0; i < vertices.length(); ++i) {
-    MeshParticle& p = particles[i];
+  for (std::size_t i = 0; i < vertices.length(); ++i) applyAnchorAndIntegrate(i, dt);
+}
 
-    Vec3D dir = p.displacement;
-    const double len = dir.normalize();
-    dir.scale(
-        DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity, p.displacement));
-    p.force.add(dir);
+void Object3D::applyAnchorAndIntegrate(std::size_t particle, double dt) {
+  MeshParticle& p = particles[particle];
+  Vec3D dir = p.displacement;
+  const double len = dir.normalize();
+  dir.scale(
+      DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity, p.displacement));
+  p.force.add(dir);
 
-    eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
-    vertices[i].set(p.restPosition);
-    vertices[i].add(p.displacement);
-  }
+  eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
+  vertices[particle].set(p.restPosition);
+  vertices[particle].add(p.displacement);
 }
 
 }  // namespace sv

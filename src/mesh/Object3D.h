@@ -6,9 +6,9 @@
 #include "core/Array.h"
 #include "core/DampedSpring.h"
 #include "core/Object.h"
+#include "core/Vec3D.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
-#include "core/Vec3D.h"
 
 #include <cstdint>
 
@@ -31,6 +31,12 @@ class Object3D : public Object {
   virtual int build();
   virtual int step(double dt);
 
+  // Meshes of at least this many particles step on every core the OpenMP runtime offers
+  // (OMP_NUM_THREADS); smaller ones step on one, where starting the threads would cost more than
+  // it saves. Either way the bits are the same. Measured on a 2-core machine; see BENCHMARKS.md.
+  static constexpr std::size_t kParallelThreshold = 65536;
+  std::size_t parallelFrom = kParallelThreshold;
+
   Array<Vec3D> vertices;
   Array<Vec3D> normals;
   Array<FaceIndices> faces;
@@ -47,9 +53,25 @@ class Object3D : public Object {
   double time = 0.0;
 
  private:
+  void buildIncidence();
+  static int threadsOffered();
+  bool readyForParallelStep() const;
+  void stepInParallel(double dt);
   void applyBodyForces();
+  void applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const;
+  Vec3D springForce(const MeshSpring& s) const;
   void applyMeshSprings();
+  void gatherSpringForces(std::size_t particle);
   void applyAnchorsAndIntegrate(double dt);
+  void applyAnchorAndIntegrate(std::size_t particle, double dt);
+
+  // For the parallel step, built once by build: each particle's springs in ascending spring order
+  // (entry 2s for the spring's first end, 2s + 1 for its second), the force of each spring, and the
+  // wind draws of a step, taken in particle order before the threads start.
+  Array<std::int32_t> incidenceStart;
+  Array<std::int32_t> incidence;
+  Array<Vec3D> springForces;
+  Array<std::uint32_t> windDraws;
 };
 
 }  // namespace sv

@@ -1,6 +1,7 @@
 // The drawer: floor grid, spring mesh (lit triangles, yellow displacement lines, guide line) and
-// cloth (red wire grid) in immediate-mode, fixed-function OpenGL through the binding layer. It keeps
-// no scene data; it reads the bodies' fields and never changes them or the matrices.
+// cloth (red wire grid) in fixed-function OpenGL through the binding layer, from client-side vertex
+// arrays. It keeps no scene data: it reads the bodies' fields in place where their layout allows and
+// otherwise copies them into buffers it keeps between frames; it never changes the bodies or the matrices.
 #pragma once
 
 #include "cloth/Cloth.h"
@@ -8,6 +9,9 @@
 #include "mesh/Object3D.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace sv {
 
@@ -29,8 +33,24 @@ class GLprim : public Object {
   virtual int drawFloor(double size, double factor);
 
  private:
-  static void drawMeshLines(const Object3D& mesh);
-  static void drawMeshFaces(const Object3D& mesh);
+  // A run of consecutive drawable faces that share their colour and their way of being read.
+  struct FaceRun {
+    std::size_t first = 0, end = 0;
+    bool marked = false, inPlace = false;
+  };
+
+  void drawMeshLines(const Object3D& mesh);
+  void drawMeshFaces(const Object3D& mesh);
+  void drawFaceRun(const Object3D& mesh, const FaceRun& run);
+  const std::vector<std::uint32_t>& clothGrid(std::int64_t columns, std::int64_t rows);
+
+  std::array<double, 2 * 3> guideLine{};
+  std::array<double, 44 * 3> floorLines{};
+  std::vector<double> displacementLines;  // current and rest position of each vertex
+  std::vector<double> cornerPositions;    // faces that cannot be read in place, three corners each
+  std::vector<double> cornerNormals;
+  std::vector<std::uint32_t> clothGridIndices;  // the segments' particle pairs for the last grid shape
+  std::int64_t clothGridColumns = -1, clothGridRows = -1;
 };
 
 }  // namespace sv

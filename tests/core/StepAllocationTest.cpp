@@ -1,12 +1,17 @@
-// The time steps allocate nothing. This executable replaces the global allocation functions with
-// counting ones (every form, so none slips past to a sanitizer's own), then steps both bodies many
-// times with the counter watching.
+// The time steps and the frames allocate nothing. This executable replaces the global allocation
+// functions with counting ones (every form, so none slips past to a sanitizer's own), then steps both
+// bodies many times, serially and on threads, and paints frames of the real scene, with the counter
+// watching.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
+#include "gl/OffscreenContext.h"
 #include "mesh/Object3D.h"
+#include "scene/GLUW.h"
 #include "support/TestMeshes.h"
+#include "support/WorkingDirectory.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 
 #include <gtest/gtest.h>
@@ -53,9 +58,12 @@ namespace {
 
 TEST(StepAllocation, StepsAllocateNothing) {
   const std::size_t beforeSetUp = allocationCount;
-  Object3D mesh;
+  Object3D mesh, threaded;
   testing::fill(mesh, testing::gridMesh(20));
   testing::buildQuietly(mesh);
+  testing::fill(threaded, testing::gridMesh(20));
+  testing::buildQuietly(threaded);
+  threaded.parallelFrom = 0;
   Cloth cloth;
   ASSERT_GT(allocationCount, beforeSetUp);  // the counter sees the bodies' storage
   seedRandom(1);
@@ -65,6 +73,22 @@ TEST(StepAllocation, StepsAllocateNothing) {
     for (int i = 0; i < 10; ++i) mesh.step(0.1);
     for (int i = 0; i < 5; ++i) cloth.step(0.2);
   }
+  // Fewer threaded steps: on a busy machine each one may wait for a thread to be scheduled.
+  for (int i = 0; i < 100; ++i) threaded.step(0.1);
+  EXPECT_EQ(allocationCount - before, 0u);
+}
+
+// The drawing keeps its buffers from the first frame on.
+TEST(StepAllocation, FramesAllocateNothingAfterTheFirst) {
+  test::WorkingDirectory directory;
+  std::filesystem::copy_file(SV_SHIPPED_MODEL, "sphere_k.obj");
+  OffscreenContext context(128, 128);
+  GLUW scene;
+  scene.init();
+  scene.resize(128, 128);
+  scene.render();
+  const std::size_t before = allocationCount;
+  for (int frame = 0; frame < 30; ++frame) scene.render();
   EXPECT_EQ(allocationCount - before, 0u);
 }
 
