@@ -1,16 +1,20 @@
-// libFuzzer target for the model reader. Every input is read as a model file; afterwards the mesh
-// must be built with every index valid and every coordinate finite. The first line of the input
-// also checks that the line patterns match its bounded form exactly as they match the line.
-#include "io/ModelLine.h"
+// libFuzzer target for the model reader. Every input is read as a model file, after which the mesh
+// must be sound (see SoundMesh.h). Every line of up to 300 bytes is also matched by each line pattern
+// on PCRE2 and on the standard library's ECMAScript engine, the oracle: both must accept the same
+// lines and capture the same groups.
 #include "io/OBJ3D.h"
+#include "io/SoundMesh.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <locale>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -18,38 +22,25 @@ void require(bool condition) {
   if (!condition) std::abort();
 }
 
-bool finite(const sv::Vec3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
-void checkMesh(const sv::OBJ3D& reader) {
-  require(reader.objects[0] != nullptr);
-  for (std::size_t i = 1; i < sv::OBJ3D::kObjectSlots; ++i) require(reader.objects[i] == nullptr);
-  const sv::Object3D& m = *reader.objects[0];
-  require(m.vertices.length() == static_cast<std::size_t>(m.vertexCount));
-  require(m.particles.length() == m.vertices.length());
-  require(m.normals.length() == static_cast<std::size_t>(m.normalCount));
-  require(m.faces.length() == static_cast<std::size_t>(m.faceCount));
-  require(m.springs.length() == static_cast<std::size_t>(m.springCount));
-  auto vertex = [&](std::int32_t i) { return i >= 0 && i < m.vertexCount; };
-  auto normal = [&](std::int32_t i) { return i >= 0 && i < m.normalCount; };
-  for (const auto& f : m.faces) require(vertex(f.a) && vertex(f.b) && vertex(f.c));
-  for (const auto& f : m.faceNormalIndices) require(normal(f.a) && normal(f.b) && normal(f.c));
-  for (const auto& s : m.springs) require(vertex(s.first) && vertex(s.second) && std::isfinite(s.restLength));
-  for (const auto& v : m.vertices) require(finite(v));
-  for (const auto& n : m.normals) require(finite(n));
+std::vector<std::pair<const sv::LinePattern*, std::regex>> enginePairs(const sv::OBJ3D& reader) {
+  std::vector<std::pair<const sv::LinePattern*, std::regex>> pairs;
+  auto add = [&](const sv::LinePattern& pattern) {
+    std::regex oracle;
+    oracle.imbue(std::locale::classic());
+    oracle.assign(pattern.text());
+    pairs.emplace_back(&pattern, std::move(oracle));
+  };
+  add(reader.keywordPattern);
+  for (const auto& [keyword, pattern] : reader.patterns) add(pattern);
+  return pairs;
 }
 
-// Short lines only: the regex engine recurses per character, which is why long lines are bounded.
-void checkBoundedForm(const sv::OBJ3D& reader, const std::string& input) {
-  const std::string line = input.substr(0, input.find_first_of("\r\n"));
-  if (line.size() > 300) return;
-  for (const char* keyword : {"v", "vn", "f", "k"}) {
-    const std::regex& pattern = reader.patterns.at(keyword);
-    const std::string bounded = sv::ModelLine::of(line, keyword == std::string("k") ? 3 : 4).text();
-    std::smatch a, b;
-    const bool whole = std::regex_search(line, a, pattern, std::regex_constants::match_continuous);
-    const bool shortened = std::regex_search(bounded, b, pattern, std::regex_constants::match_continuous);
-    require(whole == shortened);
-    for (std::size_t g = 1; whole && g < a.size(); ++g) require(a[g].str() == b[g].str());
+void compareEngines(const std::vector<std::pair<const sv::LinePattern*, std::regex>>& pairs, const std::string& line) {
+  for (const auto& [pattern, oracle] : pairs) {
+    std::smatch expected;
+    const bool matched = std::regex_search(line, expected, oracle, std::regex_constants::match_continuous);
+    require(pattern->matchAtStart(line) == matched);
+    for (std::size_t g = 0; matched && g < expected.size(); ++g) require(pattern->group(g) == expected[g].str());
   }
 }
 
@@ -60,10 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One reader for the whole run (compiling its patterns for every input would dominate); emptying
   // its mesh table makes it as good as new, since a load resets everything else it keeps.
   static sv::OBJ3D reader;
+  static const auto pairs = enginePairs(reader);
   for (auto& slot : reader.objects) slot.reset();
   std::istringstream in(input);
   reader.loadFrom(in, "fuzz.obj");
-  checkMesh(reader);
-  checkBoundedForm(reader, input);
+  require(sv::testing::isSoundMesh(reader));
+  for (std::size_t start = 0; start <= input.size();) {
+    const std::size_t end = std::min(input.find_first_of("\r\n", start), input.size());
+    if (end - start <= 300) compareEngines(pairs, input.substr(start, end - start));
+    start = end + 1;
+  }
   return 0;
 }

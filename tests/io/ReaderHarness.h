@@ -1,73 +1,80 @@
-// Test helpers for the model reader: write a model file, read it with OBJ3D while capturing what
-// the reader prints, and check the invariants every loaded mesh must keep.
+// Test helpers for the model reader: every load writes its file into a fresh directory of its own
+// (never a shared name, so parallel runs cannot meet), reads it with OBJ3D while capturing what the
+// reader prints, and can describe the mesh in one line.
 #pragma once
 
+#include "SoundMesh.h"
 #include "io/OBJ3D.h"
 
-#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace sv::testing {
 
-struct LoadResult {
-  std::unique_ptr<OBJ3D> reader;
-  std::string out;  // standard output during open, load and close
-  std::string err;  // standard error during the same
-
-  Object3D& mesh() const { return *reader->objects[0]; }
+// A new directory under the test's temporary folder, removed with everything in it.
+struct ScratchDir {
+  std::string path;
+  ScratchDir() {
+    std::string name = ::testing::TempDir() + "sv-io-XXXXXX";
+    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed under " + ::testing::TempDir());
+    path = name;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string write(const std::string& name, const std::string& content) const {
+    std::ofstream(path + "/" + name, std::ios::binary) << content;
+    return path + "/" + name;
+  }
 };
 
-// A file under the test's temporary directory, holding exactly `content`.
-inline std::string writeModelFile(const std::string& content, const std::string& name = "model.obj") {
-  const std::string path = ::testing::TempDir() + name;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(content.data(), static_cast<std::streamsize>(content.size()));
-  return path;
-}
+struct LoadResult {
+  ScratchDir dir;
+  std::string path;
+  std::unique_ptr<OBJ3D> reader = std::make_unique<OBJ3D>();
+  std::string out, err;  // what open, load and close printed
+  const Object3D& mesh() const { return *reader->objects[0]; }
+};
 
-// Opens, loads and closes a file holding `content`, capturing what the reader prints.
-template <typename Reader = OBJ3D>
-LoadResult loadText(const std::string& content) {
-  LoadResult result;
-  result.reader = std::make_unique<Reader>();
+inline std::unique_ptr<LoadResult> loadText(const std::string& content) {
+  auto r = std::make_unique<LoadResult>();
+  r->path = r->dir.write("model.obj", content);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  result.reader->open(writeModelFile(content));
-  result.reader->load();
-  result.reader->close();
-  result.err = ::testing::internal::GetCapturedStderr();
-  result.out = ::testing::internal::GetCapturedStdout();
-  return result;
+  r->reader->open(r->path);
+  r->reader->load();
+  r->reader->close();
+  r->err = ::testing::internal::GetCapturedStderr();
+  r->out = ::testing::internal::GetCapturedStdout();
+  return r;
 }
 
-inline std::string countLines(int vertices, int normals, int faces, int springs) {
-  return "vtx   =" + std::to_string(vertices) + "\nnml   =" + std::to_string(normals) +
-         "\nface  =" + std::to_string(faces) + "\nspring=" + std::to_string(springs) + "\n";
+template <typename... Values>
+void appendFormatted(std::string& text, const char* format, Values... values) {
+  char item[96];
+  std::snprintf(item, sizeof item, format, values...);
+  text += item;
 }
 
-// What every mesh the reader hands over keeps: built once, every stored index inside its array,
-// every coordinate finite.
-inline void expectSoundMesh(const OBJ3D& reader) {
-  ASSERT_NE(reader.objects[0], nullptr);
-  const Object3D& m = *reader.objects[0];
-  EXPECT_EQ(m.vertices.length(), static_cast<std::size_t>(m.vertexCount));
-  EXPECT_EQ(m.particles.length(), m.vertices.length());
-  EXPECT_EQ(m.normals.length(), static_cast<std::size_t>(m.normalCount));
-  EXPECT_EQ(m.faces.length(), static_cast<std::size_t>(m.faceCount));
-  EXPECT_EQ(m.faceNormalIndices.length(), m.faces.length());
-  EXPECT_EQ(m.springs.length(), static_cast<std::size_t>(m.springCount));
-  auto vertexOk = [&](std::int32_t i) { return i >= 0 && i < m.vertexCount; };
-  auto normalOk = [&](std::int32_t i) { return i >= 0 && i < m.normalCount; };
-  for (const FaceIndices& f : m.faces) EXPECT_TRUE(vertexOk(f.a) && vertexOk(f.b) && vertexOk(f.c));
-  for (const FaceIndices& f : m.faceNormalIndices) EXPECT_TRUE(normalOk(f.a) && normalOk(f.b) && normalOk(f.c));
-  for (const MeshSpring& s : m.springs) EXPECT_TRUE(vertexOk(s.first) && vertexOk(s.second));
-  for (const Vec3D& v : m.vertices) EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
-  for (const Vec3D& n : m.normals) EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z));
-  for (std::size_t i = 1; i < OBJ3D::kObjectSlots; ++i) EXPECT_EQ(reader.objects[i], nullptr);
+// The mesh as stored: "v" vertices, "n" normals, "f" faces (vertices/normals, 0-based), "k" springs.
+inline std::string describe(const Object3D& m) {
+  std::string text;
+  for (const Vec3D& v : m.vertices) appendFormatted(text, "v%g,%g,%g ", v.x, v.y, v.z);
+  for (const Vec3D& n : m.normals) appendFormatted(text, "n%g,%g,%g ", n.x, n.y, n.z);
+  for (std::int32_t i = 0; i < m.faceCount; ++i) {
+    const FaceIndices &f = m.faces[i], &n = m.faceNormalIndices[i];
+    appendFormatted(text, "f%d,%d,%d/%d,%d,%d ", f.a, f.b, f.c, n.a, n.b, n.c);
+  }
+  for (const MeshSpring& s : m.springs) appendFormatted(text, "k%d,%d ", s.first, s.second);
+  return text;
 }
 
 }  // namespace sv::testing
