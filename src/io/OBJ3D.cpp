@@ -5,6 +5,7 @@
 #include "io/ModelFileError.h"
 #include "io/NumberText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -51,21 +52,27 @@ std::string shownKeyword(std::string_view keyword) {
          std::to_string(keyword.size() - OBJ3D::kMaxShownKeyword) + " more bytes]";
 }
 
-// The whole stream, read in large blocks.
+// The whole stream, read in large blocks: a stream that can tell its length (a file) in one call,
+// any other in blocks that double.
 std::string readAll(std::istream& in) {
-  constexpr std::size_t kBlock = std::size_t{1} << 20;
   std::string text;
   std::streambuf* source = in.rdbuf();
-  for (std::size_t used = 0; source != nullptr;) {
-    text.resize(used + kBlock);
-    const std::streamsize got = source->sgetn(text.data() + used, static_cast<std::streamsize>(kBlock));
+  if (source == nullptr) return text;
+  std::size_t block = std::size_t{1} << 16;
+  const std::streamoff here = source->pubseekoff(0, std::ios::cur, std::ios::in);
+  const std::streamoff end = source->pubseekoff(0, std::ios::end, std::ios::in);
+  if (here >= 0 && end >= here && source->pubseekpos(here, std::ios::in) == here) {
+    block = std::max(block, static_cast<std::size_t>(end - here) + 1);
+  }
+  for (std::size_t used = 0;; block *= 2) {
+    text.resize(used + block);
+    const std::streamsize got = source->sgetn(text.data() + used, static_cast<std::streamsize>(block));
     used += got > 0 ? static_cast<std::size_t>(got) : 0;
-    if (got < static_cast<std::streamsize>(kBlock)) {
+    if (got < static_cast<std::streamsize>(block)) {
       text.resize(used);
-      break;
+      return text;
     }
   }
-  return text;
 }
 
 // The next line of `rest` (a line ends at LF, CR LF or a lone CR); `rest` moves past its terminator.
