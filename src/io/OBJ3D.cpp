@@ -116,6 +116,7 @@ OBJ3D::OBJ3D() : keywordPattern("^(\\S+)") {
   handlers.emplace("k", &OBJ3D::onSpring);
 
   currentIndex = 0;
+  commentPattern_ = &patterns.at("#");
 }
 
 int OBJ3D::open(const std::string& fileName) {
@@ -165,7 +166,7 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
 void OBJ3D::interpret(std::string_view line) {
   if (!keywordPattern.matchAtStart(line)) return;
   const std::string_view keyword = keywordPattern.group(1);
-  if (patterns.find("#")->second.matchAtStart(keyword)) return;
+  if (commentPattern_->matchAtStart(keyword)) return;
   if (patterns.find(keyword) == patterns.end()) {
     std::printf("keyword %s not found\n", shownKeyword(keyword).c_str());
     return;
@@ -221,7 +222,8 @@ void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_vi
                       AddPoint add) {
   const LinePattern& pattern = patterns.find(keyword)->second;
   if (!pattern.matchAtStart(line)) {
-    report(lineNumber_, "'" + std::string(keyword) + "' line does not read as three numbers; line skipped");
+    std::string message = "'";
+    report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
     numbers.drop(lineNumber_);
     return;
   }
@@ -245,44 +247,61 @@ int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
   return 0;
 }
 
-// Faces and springs wait until the whole file is read: a line may name a vertex that a later line
-// adds, so only then can every number be mapped.
+// A face or spring whose numbers all lie behind it (the usual order) is mapped at once. One that names
+// a number no line has given yet waits for the end of the file, when every number is known, and so
+// does every face and spring after it, so the mesh still gets them in file order.
 int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
   const LinePattern& m = patterns.find(keyword)->second;
   if (!m.matchAtStart(line)) return 0;
-  currentMesh();
   auto index = [&](int group) { return integerFromText(m.group(group)); };
-  pendingFaces_.push_back(
-      {{index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_});
+  const PendingFace face{
+      {index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_};
+  const std::int32_t vertices = vertexNumbers_.count(), normals = normalNumbers_.count();
+  const bool known = face.vertices.a <= vertices && face.vertices.b <= vertices && face.vertices.c <= vertices &&
+                     face.normals.a <= normals && face.normals.b <= normals && face.normals.c <= normals;
+  if (known && pendingFaces_.empty() && pendingSprings_.empty()) {
+    commitFace(face);
+  } else {
+    pendingFaces_.push_back(face);
+  }
   return 0;
 }
 
 int OBJ3D::onSpring(std::string_view keyword, std::string_view line) {
   const LinePattern& m = patterns.find(keyword)->second;
   if (!m.matchAtStart(line)) return 0;
-  currentMesh();
-  pendingSprings_.push_back({integerFromText(m.group(1)), integerFromText(m.group(2)), lineNumber_});
+  const PendingSpring spring{integerFromText(m.group(1)), integerFromText(m.group(2)), lineNumber_};
+  const bool known = spring.first <= vertexNumbers_.count() && spring.second <= vertexNumbers_.count();
+  if (known && pendingFaces_.empty() && pendingSprings_.empty()) {
+    commitSpring(spring);
+  } else {
+    pendingSprings_.push_back(spring);
+  }
   return 0;
 }
 
-// Hands the waiting faces and springs to the mesh in file order, each file number replaced by its
-// number among the kept elements; those that name no kept element are dropped with a message.
+void OBJ3D::commitFace(const PendingFace& face) {
+  FaceIndices vertices = face.vertices, normals = face.normals;
+  if (resolveFace(face, vertices, normals)) currentMesh().addFace(vertices, face.textures, normals);
+}
+
+void OBJ3D::commitSpring(PendingSpring spring) {
+  if (resolve(spring.first, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line}) &&
+      resolve(spring.second, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line})) {
+    currentMesh().addSpring(spring.first, spring.second);
+  }
+}
+
+// Hands the waiting faces and springs to the mesh in file order.
 void OBJ3D::commitPendingElements() {
-  Object3D& mesh = currentMesh();
   std::size_t f = 0, s = 0;
   while (f < pendingFaces_.size() || s < pendingSprings_.size()) {
     const bool faceFirst =
         s == pendingSprings_.size() || (f < pendingFaces_.size() && pendingFaces_[f].line < pendingSprings_[s].line);
     if (faceFirst) {
-      const PendingFace& face = pendingFaces_[f++];
-      FaceIndices vertices = face.vertices, normals = face.normals;
-      if (resolveFace(face, vertices, normals)) mesh.addFace(vertices, face.textures, normals);
+      commitFace(pendingFaces_[f++]);
     } else {
-      PendingSpring spring = pendingSprings_[s++];
-      if (resolve(spring.first, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line}) &&
-          resolve(spring.second, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line})) {
-        mesh.addSpring(spring.first, spring.second);
-      }
+      commitSpring(pendingSprings_[s++]);
     }
   }
   pendingFaces_.clear();

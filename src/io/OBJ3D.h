@@ -91,11 +91,15 @@ class OBJ3D : public Object {
                  AddPoint add);
   bool acceptPoint(const char* what, double x, double y, double z);
   void startMesh();
+  void commitFace(const PendingFace& face);
+  void commitSpring(PendingSpring spring);
   void commitPendingElements();
   bool resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals);
   bool resolve(std::int32_t& index, const ElementNumbering& numbers, const Naming& naming);
   void report(std::size_t line, const std::string& message);
 
+  // patterns["#"], looked up once: map nodes stay where they are.
+  const LinePattern* commentPattern_ = nullptr;
   std::string fileName_;
   std::string sourceName_;
   std::size_t lineNumber_ = 0;
