@@ -1,5 +1,6 @@
 // The model reader: the line rules of the format, numbering that never shifts when a line is dropped,
-// the messages for files that break the rules, and files that cannot be opened.
+// the messages for files that break the rules, and files that cannot be opened. Lines over 50
+// problems and close before open or twice are in the hostile-file tests.
 #include "ReaderHarness.h"
 #include "io/ModelFileError.h"
 
@@ -15,37 +16,40 @@ namespace {
 using testing::describe;
 using testing::loadText;
 
-// The count lines build prints after the messages of a load.
-std::string countLines(const Object3D& m) {
-  return "vtx   =" + std::to_string(m.vertexCount) + "\nnml   =" + std::to_string(m.normalCount) +
-         "\nface  =" + std::to_string(m.faceCount) + "\nspring=" + std::to_string(m.springCount) + "\n";
-}
-
 struct Row {
   std::string text, mesh, out = {}, err = {};  // err: each "@" stands for the file's path
 };
 
+// Loads the row's file with each line terminator (LF, CR LF, lone CR), which must not matter.
 void expectLoad(const Row& row) {
-  SCOPED_TRACE("file \"" + row.text + "\"");
-  const auto r = loadText(row.text);
-  std::string err = row.err;
-  for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
-  EXPECT_EQ(describe(r->mesh()), row.mesh);
-  EXPECT_EQ(r->out, row.out + countLines(r->mesh()));
-  EXPECT_EQ(r->err, err);
-  EXPECT_TRUE(testing::isSoundMesh(*r->reader));
+  for (const std::string ending : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE("file \"" + row.text + "\", ending of " + std::to_string(ending.size()));
+    std::string text = row.text, err = row.err;
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size())) {
+      text.replace(at, 1, ending);
+    }
+    const auto r = loadText(text);
+    for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
+    EXPECT_EQ(describe(r->mesh()), row.mesh);
+    EXPECT_EQ(r->out.substr(0, r->out.find("vtx   =")), row.out);  // build's count lines follow
+    EXPECT_EQ(r->err, err);
+    EXPECT_TRUE(testing::isSoundMesh(r->reader));
+  }
 }
 
 const std::string kT = "o t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 0 1 0\nvn 1 0 0\n";
 const std::string kTMesh = "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 n-1,-0,-0 ";
-const std::string kVertexRefused = "@:2: 'v' line does not read as three numbers; line skipped\n";
+std::string refused(int line, const char* keyword) {
+  return "@:" + std::to_string(line) + ": '" + keyword + "' line does not read as three numbers; line skipped\n";
+}
 const std::string kExample =
     "o t\nv 0 0 0\nv 1.0e999 0 0\nv .5 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 1.0e999 0 0\nvn 0 1 0\n"
-    "f 1//1 4//3 5//1\nk 1 4\nk 4 5\nk 1 2\n";
+    "f 1//1 4//3 5//1\nk 1 4\nk 4 5\nk 1 2\nf 3//1 4//1 5//1\nf 1//2 4//1 5//1";
 const std::string kExampleSaid =
     "@:3: vertex coordinate out of range; line skipped\n@:4: 'v' line does not read as three numbers; line "
     "skipped\n@:8: normal coordinate out of range; line skipped\n@:13: spring names vertex 2, which line 3 "
-    "dropped; spring skipped\n";
+    "dropped; spring skipped\n@:14: face corner 1 names vertex 3, which line 4 dropped; face skipped\n@:15: face "
+    "corner 1 names normal 2, which line 8 dropped; face skipped\n";
 
 TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
   const Row rows[] = {
@@ -53,13 +57,9 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
       {"o a\nv 1 2 3.5\nv 1 2 1.5E1\nv 1 2 3.5e\nv 1 2 3abc\nv 1 2 3 4\nv 1 2 1e5\n",
        "v5,10,17.5 v5,10,75 v5,10,17.5 v5,10,15 v5,10,15 v5,10,5 "},
       {"o a\nv --1 -2 ---3.5\nv\t1 \v\f 2\t\t3\nvn 0 1 0\n", "v0,-10,0 v5,10,15 n-0,-1,-0 "},
-      {"o a\nv +1 2 3", "", "", kVertexRefused},
-      {"o a\nv .5 1 2", "", "", kVertexRefused},
-      {"o a\nv 1 2 .5", "", "", kVertexRefused},
-      {"o a\nv 1e5 2 3", "", "", kVertexRefused},
-      {"o a\nv 1. 2 3", "", "", kVertexRefused},
-      {"o a\nv 1 2", "", "", kVertexRefused},
-      {"o a\nvn 1 2", "", "", "@:2: 'vn' line does not read as three numbers; line skipped\n"},
+      {"o a\nv +1 2 3\nv .5 1 2\nv 1 2 .5\nv 1e5 2 3\nv 1. 2 3\nv 1 2\nvn 1 2\n", "", "",
+       refused(2, "v") + refused(3, "v") + refused(4, "v") + refused(5, "v") + refused(6, "v") + refused(7, "v") +
+           refused(8, "vn")},
       {"o a\nv 1.0e999 0 0\nv 0 -1.0e151 0\nvn 0 0 1.0e999\nv 1.0e150 1.0e-400 -1.0e150\nvn 1.0e300 0 0\n",
        "v5e+150,0,-5e+150 n-1e+300,-0,-0 ", "",
        "@:2: vertex coordinate out of range; line skipped\n@:3: vertex coordinate out of range; line skipped\n"
@@ -97,30 +97,6 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
   for (const Row& row : rows) expectLoad(row);
 }
 
-// Every terminator, and none after the last line, numbers the lines alike; a face that names a
-// dropped vertex or normal is dropped whole.
-TEST(OBJ3DTest, DroppedElementsKeepTheirNumbersUnderEveryLineEnding) {
-  for (const std::string ending : {"\n", "\r\n", "\r"}) {
-    std::string text = kExample + "f 3//1 4//1 5//1\nf 1//2 4//1 5//1";
-    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size())) {
-      text.replace(at, 1, ending);
-    }
-    expectLoad({text, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "",
-                kExampleSaid + "@:14: face corner 1 names vertex 3, which line 4 dropped; face skipped\n"
-                               "@:15: face corner 1 names normal 2, which line 8 dropped; face skipped\n"});
-  }
-}
-
-TEST(OBJ3DTest, ProblemsBeyondTheLimitAreCountedNotPrinted) {
-  std::string text = "o a\nv 0 0 0\n";
-  for (int i = 0; i < 60; ++i) text += "k 1 9\n";
-  const auto r = loadText(text);
-  EXPECT_EQ(std::count(r->err.begin(), r->err.end(), '\n'), OBJ3D::kMaxReportedProblems + 1);
-  EXPECT_NE(r->err.find(r->path + ":52: spring names vertex 9"), std::string::npos);
-  EXPECT_TRUE(r->err.ends_with(r->path + ": 10 more skipped lines not shown\n"));
-  EXPECT_EQ(r->reader->problemCount(), 60u);
-}
-
 TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   const testing::ScratchDir dir;
   std::filesystem::create_directory(dir.path + "/a-directory.obj");
@@ -135,7 +111,6 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   };
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
   OBJ3D reader;
-  reader.close();  // before open: nothing to do
   reader.open(dir.write("model.obj", "o a\nv 1 2 3\n"));
   for (const auto& [path, reason] : rows) {
     try {
@@ -145,13 +120,8 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
       EXPECT_EQ(std::string(e.what()), path + ": cannot open the model file: " + reason);
     }
   }
-  ::testing::internal::CaptureStdout();
   reader.load();
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), countLines(*reader.objects[0]));
   EXPECT_EQ(reader.objects[0]->vertexCount, 1);
-  reader.close();
-  reader.close();
-  EXPECT_EQ(reader.input, nullptr);
 }
 
 }  // namespace

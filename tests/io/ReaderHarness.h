@@ -1,33 +1,51 @@
-// Test helpers for the model reader: every load writes its file into a fresh directory of its own
-// (never a shared name, so parallel runs cannot meet), reads it with OBJ3D while capturing what the
-// reader prints, and can describe the mesh in one line.
+// Test helpers for the model reader (the fuzz target uses isSoundMesh alone): every load writes its
+// file into a fresh directory of its own (never a shared name, so parallel runs cannot meet), reads it
+// with OBJ3D while capturing what the reader prints, and can describe the stored mesh in one line.
 #pragma once
 
-#include "SoundMesh.h"
 #include "io/OBJ3D.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <stdexcept>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace sv::testing {
 
+// What every mesh the reader hands over keeps, whatever the file held: only the first slot filled,
+// built (a particle per vertex), every stored index inside its array, every value finite.
+inline bool isSoundMesh(const OBJ3D& reader) {
+  if (!reader.objects[0] ||
+      std::any_of(reader.objects.begin() + 1, reader.objects.end(), [](const auto& o) { return o != nullptr; })) {
+    return false;
+  }
+  const Object3D& m = *reader.objects[0];
+  auto in = [](std::int32_t i, std::int32_t count) { return i >= 0 && i < count; };
+  auto finite = [](const Vec3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
+  bool sound = m.particles.length() == std::size_t(m.vertexCount) && m.faces.length() == std::size_t(m.faceCount);
+  for (std::int32_t i = 0; i < m.faceCount; ++i) {
+    const FaceIndices &f = m.faces[i], &n = m.faceNormalIndices[i];
+    sound &= in(f.a, m.vertexCount) && in(f.b, m.vertexCount) && in(f.c, m.vertexCount) && in(n.a, m.normalCount) &&
+             in(n.b, m.normalCount) && in(n.c, m.normalCount);
+  }
+  for (const MeshSpring& s : m.springs) sound &= in(s.first, m.vertexCount) && in(s.second, m.vertexCount);
+  for (const Vec3D& v : m.vertices) sound &= finite(v);
+  for (const Vec3D& n : m.normals) sound &= finite(n);
+  return sound;
+}
+
 // A new directory under the test's temporary folder, removed with everything in it.
 struct ScratchDir {
-  std::string path;
-  ScratchDir() {
-    std::string name = ::testing::TempDir() + "sv-io-XXXXXX";
-    if (mkdtemp(name.data()) == nullptr) throw std::runtime_error("mkdtemp failed under " + ::testing::TempDir());
-    path = name;
-  }
+  std::string path = ::testing::TempDir() + "sv-io-XXXXXX";
+  ScratchDir() { EXPECT_NE(mkdtemp(path.data()), nullptr) << path; }
   ~ScratchDir() {
-    std::error_code ignored;
+    std::error_code ignored;  // a destructor must not throw
     std::filesystem::remove_all(path, ignored);
   }
   std::string write(const std::string& name, const std::string& content) const {
@@ -38,43 +56,36 @@ struct ScratchDir {
 
 struct LoadResult {
   ScratchDir dir;
-  std::string path;
-  std::unique_ptr<OBJ3D> reader = std::make_unique<OBJ3D>();
+  std::string path = dir.write("model.obj", "");
+  OBJ3D reader;
   std::string out, err;  // what open, load and close printed
-  const Object3D& mesh() const { return *reader->objects[0]; }
+  const Object3D& mesh() const { return *reader.objects[0]; }
 };
 
 inline std::unique_ptr<LoadResult> loadText(const std::string& content) {
   auto r = std::make_unique<LoadResult>();
-  r->path = r->dir.write("model.obj", content);
+  r->dir.write("model.obj", content);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  r->reader->open(r->path);
-  r->reader->load();
-  r->reader->close();
+  r->reader.open(r->path);
+  r->reader.load();
+  r->reader.close();
   r->err = ::testing::internal::GetCapturedStderr();
   r->out = ::testing::internal::GetCapturedStdout();
   return r;
 }
 
-template <typename... Values>
-void appendFormatted(std::string& text, const char* format, Values... values) {
-  char item[96];
-  std::snprintf(item, sizeof item, format, values...);
-  text += item;
-}
-
 // The mesh as stored: "v" vertices, "n" normals, "f" faces (vertices/normals, 0-based), "k" springs.
 inline std::string describe(const Object3D& m) {
-  std::string text;
-  for (const Vec3D& v : m.vertices) appendFormatted(text, "v%g,%g,%g ", v.x, v.y, v.z);
-  for (const Vec3D& n : m.normals) appendFormatted(text, "n%g,%g,%g ", n.x, n.y, n.z);
+  std::ostringstream s;
+  for (const Vec3D& v : m.vertices) s << "v" << v.x << "," << v.y << "," << v.z << " ";
+  for (const Vec3D& n : m.normals) s << "n" << n.x << "," << n.y << "," << n.z << " ";
   for (std::int32_t i = 0; i < m.faceCount; ++i) {
     const FaceIndices &f = m.faces[i], &n = m.faceNormalIndices[i];
-    appendFormatted(text, "f%d,%d,%d/%d,%d,%d ", f.a, f.b, f.c, n.a, n.b, n.c);
+    s << "f" << f.a << "," << f.b << "," << f.c << "/" << n.a << "," << n.b << "," << n.c << " ";
   }
-  for (const MeshSpring& s : m.springs) appendFormatted(text, "k%d,%d ", s.first, s.second);
-  return text;
+  for (const MeshSpring& k : m.springs) s << "k" << k.first << "," << k.second << " ";
+  return s.str();
 }
 
 }  // namespace sv::testing
