@@ -37,9 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One reader for the whole run (compiling its patterns for every input would dominate); emptying
   // its mesh table makes it as good as new, since a load resets everything else it keeps.
   static sv::OBJ3D reader;
-  static const EnginePair pairs[] = {EnginePair(reader.keywordPattern),   EnginePair(reader.patterns.at("#")),
-                                     EnginePair(reader.patterns.at("v")), EnginePair(reader.patterns.at("vn")),
-                                     EnginePair(reader.patterns.at("f")), EnginePair(reader.patterns.at("k"))};
+  static const sv::LinePattern* const applied[] = {&reader.keywordPattern,   &reader.patterns.at("#"),
+                                                   &reader.patterns.at("v"), &reader.patterns.at("vn"),
+                                                   &reader.patterns.at("f"), &reader.patterns.at("k")};
   for (auto& slot : reader.objects) slot.reset();
   std::istringstream in(input);
   reader.loadFrom(in, "fuzz.obj");
