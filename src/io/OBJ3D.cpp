@@ -1,34 +1,17 @@
-// Reading a model file: the line patterns, the dispatch through the keyword tables, the number
-// conversions, and the checks that keep every index the mesh stores valid.
-//
-// GCC 12 warns inside <regex> (std::function in the compiler's state table) when it inlines the
-// pattern compiler under the sanitizers; the warning is about library code, not about this file.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
+// Reading a model file: the line patterns, the dispatch through the keyword tables, the numbering of
+// vertices and normals, and the checks that keep every index the mesh stores valid.
 #include "io/OBJ3D.h"
 
 #include "io/ModelFileError.h"
-#include "io/ModelLine.h"
-#include "io/ModelLineReader.h"
+#include "io/NumberText.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <limits>
-#include <locale>
 #include <sstream>
-#include <string_view>
-
-#ifndef _WIN32
-#include <locale.h>
-#endif
 
 namespace sv {
 
@@ -43,42 +26,6 @@ const std::string kNumber =
     "[-]*[0-9]+"
     ")";
 const std::string kFaceCorner = "([0-9]*)/([0-9]*)/([0-9]*)";
-
-// Patterns classify characters with the classic locale, whatever locale the process has chosen.
-std::regex classicRegex(const std::string& pattern) {
-  std::regex compiled;
-  compiled.imbue(std::locale::classic());
-  compiled.assign(pattern);
-  return compiled;
-}
-
-// strtod as in the "C" locale: the decimal point is '.', even under a locale that writes ','.
-double toReal(const std::ssub_match& group) {
-  const std::string text = group.str();
-#ifdef _WIN32
-  static const _locale_t c = _create_locale(LC_NUMERIC, "C");
-  return _strtod_l(text.c_str(), nullptr, c);
-#else
-  static const locale_t c = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(nullptr));
-  return strtod_l(text.c_str(), nullptr, c);
-#endif
-}
-
-// atoi, with the overflow it leaves undefined pinned to the nearest int32: an optional sign, the
-// longest run of digits after it, 0 when there are none. The text never starts with a blank.
-std::int32_t toInteger(const std::ssub_match& group) {
-  const std::string text = group.str();
-  std::size_t i = 0;
-  const bool negative = i < text.size() && text[i] == '-';
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
-  std::int64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    magnitude = std::min(magnitude * 10 + (text[i] - '0'), kLimit);
-  }
-  if (negative) return static_cast<std::int32_t>(-magnitude);
-  return static_cast<std::int32_t>(std::min(magnitude, kLimit - 1));
-}
 
 // Text from the file as it may go to a terminal: printable ASCII stays, a backslash and every other
 // byte become escapes (\\, \xHH), so a file cannot send control sequences.
@@ -98,7 +45,50 @@ std::string printable(std::string_view text) {
   return out;
 }
 
-bool inRange(std::int32_t index, std::int32_t count) { return index >= 1 && index <= count; }
+// A keyword as its not-found message shows it: escaped, and cut with a marker when it is long.
+std::string shownKeyword(std::string_view keyword) {
+  if (keyword.size() <= OBJ3D::kMaxShownKeyword) return printable(keyword);
+  return printable(keyword.substr(0, OBJ3D::kMaxShownKeyword)) + "[... " +
+         std::to_string(keyword.size() - OBJ3D::kMaxShownKeyword) + " more bytes]";
+}
+
+// The whole stream, read in large blocks: a stream that can tell its length (a file) in one call,
+// any other in blocks that double.
+std::string readAll(std::istream& in) {
+  std::string text;
+  std::streambuf* source = in.rdbuf();
+  if (source == nullptr) return text;
+  std::size_t block = std::size_t{1} << 16;
+  const std::streamoff here = source->pubseekoff(0, std::ios::cur, std::ios::in);
+  const std::streamoff end = source->pubseekoff(0, std::ios::end, std::ios::in);
+  if (here >= 0 && end >= here && source->pubseekpos(here, std::ios::in) == here) {
+    block = std::max(block, static_cast<std::size_t>(end - here) + 1);
+  }
+  for (std::size_t used = 0;; block *= 2) {
+    text.resize(used + block);
+    const std::streamsize got = source->sgetn(text.data() + used, static_cast<std::streamsize>(block));
+    used += got > 0 ? static_cast<std::size_t>(got) : 0;
+    if (got < static_cast<std::streamsize>(block)) {
+      text.resize(used);
+      return text;
+    }
+  }
+}
+
+// The next line of `rest` (a line ends at LF, CR LF or a lone CR); `rest` moves past its terminator.
+std::string_view nextLine(std::string_view& rest) {
+  const auto* lf = static_cast<const char*>(std::memchr(rest.data(), '\n', rest.size()));
+  std::size_t end = lf != nullptr ? static_cast<std::size_t>(lf - rest.data()) : rest.size();
+  std::size_t next = lf != nullptr ? end + 1 : end;
+  if (const auto* cr = static_cast<const char*>(std::memchr(rest.data(), '\r', end))) {
+    const std::size_t at = static_cast<std::size_t>(cr - rest.data());
+    next = at + 1 == end ? next : at + 1;
+    end = at;
+  }
+  const std::string_view line = rest.substr(0, end);
+  rest.remove_prefix(next);
+  return line;
+}
 
 std::string rangeText(const char* what, std::int32_t count) {
   if (count == 0) return std::string("the object has no ") + what;
@@ -107,16 +97,16 @@ std::string rangeText(const char* what, std::int32_t count) {
 
 }  // namespace
 
-OBJ3D::OBJ3D() {
-  patterns.emplace("mtllib", classicRegex("^mtllib\\s+(\\S+)"));
-  patterns.emplace("o", classicRegex("^o\\s+(\\S+)"));
-  patterns.emplace("v", classicRegex("^v\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
-  patterns.emplace("vn", classicRegex("^vn\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
-  patterns.emplace("g", classicRegex("^g\\s+(\\S+)"));
-  patterns.emplace("usemtl", classicRegex("^usemtl\\s+(\\S+)"));
-  patterns.emplace("f", classicRegex("^f\\s+" + kFaceCorner + "\\s+" + kFaceCorner + "\\s+" + kFaceCorner));
-  patterns.emplace("#", classicRegex("^#"));
-  patterns.emplace("k", classicRegex("^k\\s+" + kNumber + "\\s+" + kNumber));
+OBJ3D::OBJ3D() : keywordPattern("^(\\S+)") {
+  patterns.emplace("mtllib", LinePattern("^mtllib\\s+(\\S+)"));
+  patterns.emplace("o", LinePattern("^o\\s+(\\S+)"));
+  patterns.emplace("v", LinePattern("^v\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
+  patterns.emplace("vn", LinePattern("^vn\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
+  patterns.emplace("g", LinePattern("^g\\s+(\\S+)"));
+  patterns.emplace("usemtl", LinePattern("^usemtl\\s+(\\S+)"));
+  patterns.emplace("f", LinePattern("^f\\s+" + kFaceCorner + "\\s+" + kFaceCorner + "\\s+" + kFaceCorner));
+  patterns.emplace("#", LinePattern("^#"));
+  patterns.emplace("k", LinePattern("^k\\s+" + kNumber + "\\s+" + kNumber));
 
   handlers.emplace("mtllib", &OBJ3D::onMtllib);
   handlers.emplace("o", &OBJ3D::onObject);
@@ -126,7 +116,7 @@ OBJ3D::OBJ3D() {
   handlers.emplace("k", &OBJ3D::onSpring);
 
   currentIndex = 0;
-  keywordPattern = classicRegex("^(\\S+)");
+  commentPattern_ = &patterns.at("#");
 }
 
 int OBJ3D::open(const std::string& fileName) {
@@ -159,14 +149,10 @@ int OBJ3D::load() {
 int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   sourceName_ = printable(sourceName);
   problemCount_ = 0;
-  pendingFaces_.clear();
-  pendingSprings_.clear();
-  ModelLineReader reader(in);
-  ModelLine line;
-  while (reader.read(line)) {
-    lineNumber_ = reader.lineNumber();
-    interpret(line.text());
-  }
+  startMesh();
+  const std::string text = readAll(in);
+  std::string_view rest = text;
+  for (lineNumber_ = 1; !rest.empty(); ++lineNumber_) interpret(nextLine(rest));
   commitPendingElements();
   if (problemCount_ > kMaxReportedProblems) {
     std::fprintf(stderr, "%s: %zu more skipped lines not shown\n", sourceName_.c_str(),
@@ -176,19 +162,13 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   return 0;
 }
 
-// One line, in its bounded form: keyword, comment test, table look-ups, line operation.
-void OBJ3D::interpret(const std::string& line) {
-  std::smatch match;
-  if (!std::regex_search(line, match, keywordPattern)) return;
-  const std::string keyword = match[1].str();
-  if (std::regex_search(keyword, patterns.at("#"))) return;
-  if (keyword.size() > ModelLine::kMaxTokenLength) {
-    report(lineNumber_,
-           "keyword longer than " + std::to_string(ModelLine::kMaxTokenLength) + " characters; line skipped");
-    return;
-  }
+// One line: keyword, comment test, table look-ups, line operation.
+void OBJ3D::interpret(std::string_view line) {
+  if (!keywordPattern.matchAtStart(line)) return;
+  const std::string_view keyword = keywordPattern.group(1);
+  if (commentPattern_->matchAtStart(keyword)) return;
   if (patterns.find(keyword) == patterns.end()) {
-    std::printf("keyword %s not found\n", printable(keyword).c_str());
+    std::printf("keyword %s not found\n", shownKeyword(keyword).c_str());
     return;
   }
   const auto handler = handlers.find(keyword);
@@ -205,35 +185,22 @@ Object3D& OBJ3D::currentMesh() {
   return *slot;
 }
 
-int OBJ3D::onMtllib(const std::string&, const std::string&) { return 0; }
-int OBJ3D::onUnbound(const std::string&, const std::string&) { return 0; }
-
-int OBJ3D::onObject(const std::string&, const std::string&) {
-  objects[currentIndex] = std::make_unique<Object3D>();
-  objects[currentIndex]->init();
+// A new mesh numbers its elements from 1 again, and what the old one was waiting for is gone.
+void OBJ3D::startMesh() {
+  vertexNumbers_.clear();
+  normalNumbers_.clear();
   pendingFaces_.clear();
   pendingSprings_.clear();
-  return 0;
 }
 
-// Matches an element line's pattern at its start. A line that cannot hold an overlong token is
-// matched as it stands (the usual case); a longer one is bounded first (`text` keeps the string that
-// `match` points into), and refused with a message when a token the pattern reads is overlong.
-bool OBJ3D::matchElement(const std::string& keyword, const std::string& line, std::smatch& match, std::string& text) {
-  const auto search = [&](const std::string& subject) {
-    return std::regex_search(subject, match, patterns.at(keyword), std::regex_constants::match_continuous);
-  };
-  if (line.size() <= ModelLine::kMaxTokenLength) return search(line);
-  // Tokens each element pattern reads, the keyword included: a longer tail cannot change its match.
-  const std::size_t tokensRead = keyword == "k" ? 3 : 4;
-  const ModelLine bounded = ModelLine::of(line, tokensRead);
-  if (bounded.overlong()) {
-    report(lineNumber_, "'" + keyword + "' line with a value longer than " +
-                            std::to_string(ModelLine::kMaxTokenLength) + " characters; line skipped");
-    return false;
-  }
-  text = bounded.text();
-  return search(text);
+int OBJ3D::onMtllib(std::string_view, std::string_view) { return 0; }
+int OBJ3D::onUnbound(std::string_view, std::string_view) { return 0; }
+
+int OBJ3D::onObject(std::string_view, std::string_view) {
+  objects[currentIndex] = std::make_unique<Object3D>();
+  objects[currentIndex]->init();
+  startMesh();
+  return 0;
 }
 
 // Normals must be finite. Vertex coordinates must also keep every distance between two vertices
@@ -250,95 +217,125 @@ bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
   return true;
 }
 
-int OBJ3D::onVertex(const std::string& keyword, const std::string& line) {
-  std::smatch m;
-  std::string text;
-  if (!matchElement(keyword, line, m, text)) return 0;
-  const double x = toReal(m[1]), y = toReal(m[2]), z = toReal(m[3]);
-  if (acceptPoint("vertex", x, y, z)) currentMesh().addVertex(x, y, z);
+// A v or vn line takes the next number whatever happens to it; one that is not kept says why.
+void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
+                      AddPoint add) {
+  const LinePattern& pattern = patterns.find(keyword)->second;
+  if (!pattern.matchAtStart(line)) {
+    std::string message = "'";
+    report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
+    numbers.drop(lineNumber_);
+    return;
+  }
+  const double x = realFromText(pattern.group(1)), y = realFromText(pattern.group(2)),
+               z = realFromText(pattern.group(3));
+  if (!acceptPoint(what, x, y, z)) {
+    numbers.drop(lineNumber_);
+    return;
+  }
+  (currentMesh().*add)(x, y, z);
+  numbers.keep();
+}
+
+int OBJ3D::onVertex(std::string_view keyword, std::string_view line) {
+  readPoint("vertex", keyword, line, vertexNumbers_, &Object3D::addVertex);
   return 0;
 }
 
-int OBJ3D::onNormal(const std::string& keyword, const std::string& line) {
-  std::smatch m;
-  std::string text;
-  if (!matchElement(keyword, line, m, text)) return 0;
-  const double x = toReal(m[1]), y = toReal(m[2]), z = toReal(m[3]);
-  if (acceptPoint("normal", x, y, z)) currentMesh().addNormal(x, y, z);
+int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
+  readPoint("normal", keyword, line, normalNumbers_, &Object3D::addNormal);
   return 0;
 }
 
-// Faces and springs wait until the whole file is read: a line may name a vertex that a later line
-// adds, so only the final counts can tell whether an index is valid.
-int OBJ3D::onFace(const std::string& keyword, const std::string& line) {
-  std::smatch m;
-  std::string text;
-  if (!matchElement(keyword, line, m, text)) return 0;
-  currentMesh();
-  pendingFaces_.push_back({{toInteger(m[1]), toInteger(m[4]), toInteger(m[7])},
-                           {toInteger(m[2]), toInteger(m[5]), toInteger(m[8])},
-                           {toInteger(m[3]), toInteger(m[6]), toInteger(m[9])},
-                           lineNumber_});
+// A face or spring whose numbers all lie behind it (the usual order) is mapped at once. One that names
+// a number no line has given yet waits for the end of the file, when every number is known, and so
+// does every face and spring after it, so the mesh still gets them in file order.
+int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
+  const LinePattern& m = patterns.find(keyword)->second;
+  if (!m.matchAtStart(line)) return 0;
+  auto index = [&](int group) { return integerFromText(m.group(group)); };
+  const PendingFace face{
+      {index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_};
+  const std::int32_t vertices = vertexNumbers_.count(), normals = normalNumbers_.count();
+  const bool known = face.vertices.a <= vertices && face.vertices.b <= vertices && face.vertices.c <= vertices &&
+                     face.normals.a <= normals && face.normals.b <= normals && face.normals.c <= normals;
+  if (known && pendingFaces_.empty() && pendingSprings_.empty()) {
+    commitFace(face);
+  } else {
+    pendingFaces_.push_back(face);
+  }
   return 0;
 }
 
-int OBJ3D::onSpring(const std::string& keyword, const std::string& line) {
-  std::smatch m;
-  std::string text;
-  if (!matchElement(keyword, line, m, text)) return 0;
-  currentMesh();
-  pendingSprings_.push_back({toInteger(m[1]), toInteger(m[2]), lineNumber_});
+int OBJ3D::onSpring(std::string_view keyword, std::string_view line) {
+  const LinePattern& m = patterns.find(keyword)->second;
+  if (!m.matchAtStart(line)) return 0;
+  const PendingSpring spring{integerFromText(m.group(1)), integerFromText(m.group(2)), lineNumber_};
+  const bool known = spring.first <= vertexNumbers_.count() && spring.second <= vertexNumbers_.count();
+  if (known && pendingFaces_.empty() && pendingSprings_.empty()) {
+    commitSpring(spring);
+  } else {
+    pendingSprings_.push_back(spring);
+  }
   return 0;
 }
 
-// Hands the waiting faces and springs to the mesh in file order, dropping those with an index
-// outside the final counts; the mesh sees exactly the calls a valid file would make.
+void OBJ3D::commitFace(const PendingFace& face) {
+  FaceIndices vertices = face.vertices, normals = face.normals;
+  if (resolveFace(face, vertices, normals)) currentMesh().addFace(vertices, face.textures, normals);
+}
+
+void OBJ3D::commitSpring(PendingSpring spring) {
+  if (resolve(spring.first, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line}) &&
+      resolve(spring.second, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line})) {
+    currentMesh().addSpring(spring.first, spring.second);
+  }
+}
+
+// Hands the waiting faces and springs to the mesh in file order.
 void OBJ3D::commitPendingElements() {
-  Object3D& mesh = currentMesh();
   std::size_t f = 0, s = 0;
   while (f < pendingFaces_.size() || s < pendingSprings_.size()) {
     const bool faceFirst =
         s == pendingSprings_.size() || (f < pendingFaces_.size() && pendingFaces_[f].line < pendingSprings_[s].line);
     if (faceFirst) {
-      const PendingFace& face = pendingFaces_[f++];
-      if (faceIsValid(face, mesh)) mesh.addFace(face.vertices, face.textures, face.normals);
+      commitFace(pendingFaces_[f++]);
     } else {
-      const PendingSpring& spring = pendingSprings_[s++];
-      if (springIsValid(spring, mesh)) mesh.addSpring(spring.first, spring.second);
+      commitSpring(pendingSprings_[s++]);
     }
   }
   pendingFaces_.clear();
   pendingSprings_.clear();
 }
 
-bool OBJ3D::faceIsValid(const PendingFace& face, const Object3D& mesh) {
-  const std::int32_t vertices[] = {face.vertices.a, face.vertices.b, face.vertices.c};
-  const std::int32_t normals[] = {face.normals.a, face.normals.b, face.normals.c};
+bool OBJ3D::resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals) {
+  std::int32_t* vertex[] = {&vertices.a, &vertices.b, &vertices.c};
+  std::int32_t* normal[] = {&normals.a, &normals.b, &normals.c};
   for (int corner = 0; corner < 3; ++corner) {
-    const std::string where = "face corner " + std::to_string(corner + 1) + " names ";
-    if (!inRange(vertices[corner], mesh.vertexCount)) {
-      report(face.line, where + "vertex " + std::to_string(vertices[corner]) + ", but " +
-                            rangeText("vertices", mesh.vertexCount) + "; face skipped");
-      return false;
-    }
-    if (!inRange(normals[corner], mesh.normalCount)) {
-      report(face.line, where + "normal " + std::to_string(normals[corner]) + ", but " +
-                            rangeText("normals", mesh.normalCount) + "; face skipped");
+    const std::string who = "face corner " + std::to_string(corner + 1);
+    if (!resolve(*vertex[corner], vertexNumbers_, {who, "face", "vertex", "vertices", face.line}) ||
+        !resolve(*normal[corner], normalNumbers_, {who, "face", "normal", "normals", face.line})) {
       return false;
     }
   }
   return true;
 }
 
-bool OBJ3D::springIsValid(const PendingSpring& spring, const Object3D& mesh) {
-  for (std::int32_t end : {spring.first, spring.second}) {
-    if (!inRange(end, mesh.vertexCount)) {
-      report(spring.line, "spring names vertex " + std::to_string(end) + ", but " +
-                              rangeText("vertices", mesh.vertexCount) + "; spring skipped");
-      return false;
-    }
+bool OBJ3D::resolve(std::int32_t& index, const ElementNumbering& numbers, const Naming& naming) {
+  const ElementNumbering::Lookup found = numbers.find(index);
+  using Kind = ElementNumbering::Lookup::Kind;
+  if (found.kind == Kind::kept) {
+    index = found.keptNumber;
+    return true;
   }
-  return true;
+  const std::string names = naming.who + " names " + naming.kind + " " + std::to_string(index);
+  const std::string skipped = std::string("; ") + naming.element + " skipped";
+  if (found.kind == Kind::dropped) {
+    report(naming.line, names + ", which line " + std::to_string(found.droppedLine) + " dropped" + skipped);
+  } else {
+    report(naming.line, names + ", but " + rangeText(naming.kinds, numbers.count()) + skipped);
+  }
+  return false;
 }
 
 void OBJ3D::report(std::size_t line, const std::string& message) {

@@ -1,11 +1,13 @@
-// The model reader: reads a model file line by line into Object3D meshes and keeps them. It is
-// table-driven: every line pattern is compiled once and filed under its keyword, and each keyword
-// with a line operation is bound to it in a second table. Faces and springs are checked against the
-// mesh's final counts before they reach it, so every index the mesh stores is valid; lines that are
-// skipped for that or for other faults are reported on standard error with file and line.
+// The model reader: reads a model file into Object3D meshes and keeps them. It is table-driven: every
+// line pattern is compiled once and filed under its keyword, and each keyword with a line operation
+// is bound to it in a second table. Every v and vn line takes its number, kept or dropped; faces and
+// springs are mapped to the kept elements at the end of the file, so every index the mesh stores is
+// valid, and every line dropped on the way is reported on standard error with file and line.
 #pragma once
 
 #include "core/Object.h"
+#include "io/ElementNumbering.h"
+#include "io/LinePattern.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/Object3D.h"
 
@@ -13,23 +15,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <istream>
 #include <map>
 #include <memory>
-#include <regex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sv {
 
 class OBJ3D : public Object {
  public:
-  using LineHandler = int (OBJ3D::*)(const std::string& keyword, const std::string& line);
+  using LineHandler = int (OBJ3D::*)(std::string_view keyword, std::string_view line);
   static constexpr std::size_t kObjectSlots = 32;
   // Problems reported per load before the rest are only counted.
   static constexpr std::size_t kMaxReportedProblems = 50;
   // Largest vertex coordinate accepted, in file units (see acceptPoint).
   static constexpr double kMaxCoordinate = 1e150;
+  // Bytes of an unknown keyword shown in its message; the rest is replaced by a marker.
+  static constexpr std::size_t kMaxShownKeyword = 64;
 
   OBJ3D();
 
@@ -40,13 +45,13 @@ class OBJ3D : public Object {
   // Reads the open file (an empty one when none is open) and builds objects[currentIndex], which
   // exists afterwards whatever the file held.
   virtual int load();
-  virtual int onMtllib(const std::string& keyword, const std::string& line);
-  virtual int onObject(const std::string& keyword, const std::string& line);
-  virtual int onVertex(const std::string& keyword, const std::string& line);
-  virtual int onNormal(const std::string& keyword, const std::string& line);
-  virtual int onUnbound(const std::string& keyword, const std::string& line);
-  virtual int onFace(const std::string& keyword, const std::string& line);
-  virtual int onSpring(const std::string& keyword, const std::string& line);
+  virtual int onMtllib(std::string_view keyword, std::string_view line);
+  virtual int onObject(std::string_view keyword, std::string_view line);
+  virtual int onVertex(std::string_view keyword, std::string_view line);
+  virtual int onNormal(std::string_view keyword, std::string_view line);
+  virtual int onUnbound(std::string_view keyword, std::string_view line);
+  virtual int onFace(std::string_view keyword, std::string_view line);
+  virtual int onSpring(std::string_view keyword, std::string_view line);
 
   // What load does, from any stream; sourceName stands for the file in messages.
   int loadFrom(std::istream& in, const std::string& sourceName);
@@ -54,11 +59,11 @@ class OBJ3D : public Object {
   std::size_t problemCount() const { return problemCount_; }
 
   std::unique_ptr<std::ifstream> input;
-  std::map<std::string, std::regex> patterns;
-  std::map<std::string, LineHandler> handlers;
+  std::map<std::string, LinePattern, std::less<>> patterns;
+  std::map<std::string, LineHandler, std::less<>> handlers;
   std::array<std::unique_ptr<Object3D>, kObjectSlots> objects;
   std::int32_t currentIndex = 0;
-  std::regex keywordPattern;
+  LinePattern keywordPattern;
 
  private:
   struct PendingFace {
@@ -70,19 +75,37 @@ class OBJ3D : public Object {
     std::size_t line;
   };
 
+  // Who names an element, in messages: "face corner 2" of a face, "spring" of a spring.
+  struct Naming {
+    std::string who;
+    const char* element;  // "face" or "spring"
+    const char* kind;     // "vertex" or "normal"
+    const char* kinds;    // "vertices" or "normals"
+    std::size_t line;
+  };
+  using AddPoint = void (Object3D::*)(double x, double y, double z);
+
   Object3D& currentMesh();
-  void interpret(const std::string& line);
-  bool matchElement(const std::string& keyword, const std::string& line, std::smatch& match, std::string& text);
+  void interpret(std::string_view line);
+  void readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
+                 AddPoint add);
   bool acceptPoint(const char* what, double x, double y, double z);
+  void startMesh();
+  void commitFace(const PendingFace& face);
+  void commitSpring(PendingSpring spring);
   void commitPendingElements();
-  bool faceIsValid(const PendingFace& face, const Object3D& mesh);
-  bool springIsValid(const PendingSpring& spring, const Object3D& mesh);
+  bool resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals);
+  bool resolve(std::int32_t& index, const ElementNumbering& numbers, const Naming& naming);
   void report(std::size_t line, const std::string& message);
 
+  // patterns["#"], looked up once: map nodes stay where they are.
+  const LinePattern* commentPattern_ = nullptr;
   std::string fileName_;
   std::string sourceName_;
   std::size_t lineNumber_ = 0;
   std::size_t problemCount_ = 0;
+  ElementNumbering vertexNumbers_;
+  ElementNumbering normalNumbers_;
   std::vector<PendingFace> pendingFaces_;
   std::vector<PendingSpring> pendingSprings_;
 };

@@ -1,56 +1,33 @@
-// libFuzzer target for the model reader. Every input is read as a model file; afterwards the mesh
-// must be built with every index valid and every coordinate finite. The first line of the input
-// also checks that the line patterns match its bounded form exactly as they match the line.
-#include "io/ModelLine.h"
+// libFuzzer target for the model reader. Every input is read as a model file, after which the mesh
+// must be sound (see isSoundMesh). Every line of up to 300 bytes is also matched by each pattern the
+// reader applies, on PCRE2 and on the standard library's ECMAScript engine, the oracle: both must
+// accept the same lines and capture the same groups.
 #include "io/OBJ3D.h"
+#include "io/ReaderHarness.h"
 
-#include <cmath>
-#include <cstddef>
-#include <cstdint>
+#include <algorithm>
 #include <cstdlib>
+#include <locale>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-bool finite(const sv::Vec3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
-void checkMesh(const sv::OBJ3D& reader) {
-  require(reader.objects[0] != nullptr);
-  for (std::size_t i = 1; i < sv::OBJ3D::kObjectSlots; ++i) require(reader.objects[i] == nullptr);
-  const sv::Object3D& m = *reader.objects[0];
-  require(m.vertices.length() == static_cast<std::size_t>(m.vertexCount));
-  require(m.particles.length() == m.vertices.length());
-  require(m.normals.length() == static_cast<std::size_t>(m.normalCount));
-  require(m.faces.length() == static_cast<std::size_t>(m.faceCount));
-  require(m.springs.length() == static_cast<std::size_t>(m.springCount));
-  auto vertex = [&](std::int32_t i) { return i >= 0 && i < m.vertexCount; };
-  auto normal = [&](std::int32_t i) { return i >= 0 && i < m.normalCount; };
-  for (const auto& f : m.faces) require(vertex(f.a) && vertex(f.b) && vertex(f.c));
-  for (const auto& f : m.faceNormalIndices) require(normal(f.a) && normal(f.b) && normal(f.c));
-  for (const auto& s : m.springs) require(vertex(s.first) && vertex(s.second) && std::isfinite(s.restLength));
-  for (const auto& v : m.vertices) require(finite(v));
-  for (const auto& n : m.normals) require(finite(n));
-}
-
-// Short lines only: the regex engine recurses per character, which is why long lines are bounded.
-void checkBoundedForm(const sv::OBJ3D& reader, const std::string& input) {
-  const std::string line = input.substr(0, input.find_first_of("\r\n"));
-  if (line.size() > 300) return;
-  for (const char* keyword : {"v", "vn", "f", "k"}) {
-    const std::regex& pattern = reader.patterns.at(keyword);
-    const std::string bounded = sv::ModelLine::of(line, keyword == std::string("k") ? 3 : 4).text();
-    std::smatch a, b;
-    const bool whole = std::regex_search(line, a, pattern, std::regex_constants::match_continuous);
-    const bool shortened = std::regex_search(bounded, b, pattern, std::regex_constants::match_continuous);
-    require(whole == shortened);
-    for (std::size_t g = 1; whole && g < a.size(); ++g) require(a[g].str() == b[g].str());
+// True when PCRE2 and the oracle accept `line` alike and capture the same groups.
+bool enginesAgree(const sv::LinePattern& pattern, const std::string& line) {
+  static std::map<const sv::LinePattern*, std::regex> oracles;
+  auto [oracle, added] = oracles.try_emplace(&pattern);
+  if (added) {
+    oracle->second.imbue(std::locale::classic());
+    oracle->second.assign(pattern.text());
   }
+  std::smatch expected;
+  const bool matched = std::regex_search(line, expected, oracle->second, std::regex_constants::match_continuous);
+  bool same = pattern.matchAtStart(line) == matched;
+  for (std::size_t g = 0; matched && g < expected.size(); ++g) same &= pattern.group(g) == expected[g].str();
+  return same;
 }
 
 }  // namespace
@@ -60,10 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // One reader for the whole run (compiling its patterns for every input would dominate); emptying
   // its mesh table makes it as good as new, since a load resets everything else it keeps.
   static sv::OBJ3D reader;
+  static const sv::LinePattern* const applied[] = {&reader.keywordPattern,   &reader.patterns.at("#"),
+                                                   &reader.patterns.at("v"), &reader.patterns.at("vn"),
+                                                   &reader.patterns.at("f"), &reader.patterns.at("k")};
   for (auto& slot : reader.objects) slot.reset();
   std::istringstream in(input);
   reader.loadFrom(in, "fuzz.obj");
-  checkMesh(reader);
-  checkBoundedForm(reader, input);
+  if (!sv::testing::isSoundMesh(reader)) std::abort();
+  for (std::size_t start = 0; start <= input.size();) {
+    const std::size_t end = std::min(input.find_first_of("\r\n", start), input.size());
+    const std::string line = input.substr(start, end - start);
+    for (const sv::LinePattern* pattern : applied) {
+      if (line.size() <= 300 && !enginesAgree(*pattern, line)) std::abort();
+    }
+    start = end + 1;
+  }
   return 0;
 }

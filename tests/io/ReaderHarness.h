@@ -1,73 +1,91 @@
-// Test helpers for the model reader: write a model file, read it with OBJ3D while capturing what
-// the reader prints, and check the invariants every loaded mesh must keep.
+// Test helpers for the model reader (the fuzz target uses isSoundMesh alone): every load writes its
+// file into a fresh directory of its own (never a shared name, so parallel runs cannot meet), reads it
+// with OBJ3D while capturing what the reader prints, and can describe the stored mesh in one line.
 #pragma once
 
 #include "io/OBJ3D.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 namespace sv::testing {
 
-struct LoadResult {
-  std::unique_ptr<OBJ3D> reader;
-  std::string out;  // standard output during open, load and close
-  std::string err;  // standard error during the same
+// What every mesh the reader hands over keeps, whatever the file held: only the first slot filled,
+// built (a particle per vertex), every stored index inside its array, every value finite.
+inline bool isSoundMesh(const OBJ3D& reader) {
+  if (!reader.objects[0] ||
+      std::any_of(reader.objects.begin() + 1, reader.objects.end(), [](const auto& o) { return o != nullptr; })) {
+    return false;
+  }
+  const Object3D& m = *reader.objects[0];
+  auto in = [](std::int32_t i, std::int32_t count) { return i >= 0 && i < count; };
+  auto finite = [](const Vec3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
+  bool sound = m.particles.length() == std::size_t(m.vertexCount) && m.faces.length() == std::size_t(m.faceCount);
+  for (std::int32_t i = 0; i < m.faceCount; ++i) {
+    const FaceIndices &f = m.faces[i], &n = m.faceNormalIndices[i];
+    sound &= in(f.a, m.vertexCount) && in(f.b, m.vertexCount) && in(f.c, m.vertexCount) && in(n.a, m.normalCount) &&
+             in(n.b, m.normalCount) && in(n.c, m.normalCount);
+  }
+  for (const MeshSpring& s : m.springs) sound &= in(s.first, m.vertexCount) && in(s.second, m.vertexCount);
+  for (const Vec3D& v : m.vertices) sound &= finite(v);
+  for (const Vec3D& n : m.normals) sound &= finite(n);
+  return sound;
+}
 
-  Object3D& mesh() const { return *reader->objects[0]; }
+// A new directory under the test's temporary folder, removed with everything in it.
+struct ScratchDir {
+  std::string path = ::testing::TempDir() + "sv-io-XXXXXX";
+  ScratchDir() { EXPECT_NE(mkdtemp(path.data()), nullptr) << path; }
+  ~ScratchDir() {
+    std::error_code ignored;  // a destructor must not throw
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string write(const std::string& name, const std::string& content) const {
+    std::ofstream(path + "/" + name, std::ios::binary) << content;
+    return path + "/" + name;
+  }
 };
 
-// A file under the test's temporary directory, holding exactly `content`.
-inline std::string writeModelFile(const std::string& content, const std::string& name = "model.obj") {
-  const std::string path = ::testing::TempDir() + name;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(content.data(), static_cast<std::streamsize>(content.size()));
-  return path;
-}
+struct LoadResult {
+  ScratchDir dir;
+  std::string path = dir.write("model.obj", "");
+  OBJ3D reader;
+  std::string out, err;  // what open, load and close printed
+  const Object3D& mesh() const { return *reader.objects[0]; }
+};
 
-// Opens, loads and closes a file holding `content`, capturing what the reader prints.
-template <typename Reader = OBJ3D>
-LoadResult loadText(const std::string& content) {
-  LoadResult result;
-  result.reader = std::make_unique<Reader>();
+inline std::unique_ptr<LoadResult> loadText(const std::string& content) {
+  auto r = std::make_unique<LoadResult>();
+  r->dir.write("model.obj", content);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  result.reader->open(writeModelFile(content));
-  result.reader->load();
-  result.reader->close();
-  result.err = ::testing::internal::GetCapturedStderr();
-  result.out = ::testing::internal::GetCapturedStdout();
-  return result;
+  r->reader.open(r->path);
+  r->reader.load();
+  r->reader.close();
+  r->err = ::testing::internal::GetCapturedStderr();
+  r->out = ::testing::internal::GetCapturedStdout();
+  return r;
 }
 
-inline std::string countLines(int vertices, int normals, int faces, int springs) {
-  return "vtx   =" + std::to_string(vertices) + "\nnml   =" + std::to_string(normals) +
-         "\nface  =" + std::to_string(faces) + "\nspring=" + std::to_string(springs) + "\n";
-}
-
-// What every mesh the reader hands over keeps: built once, every stored index inside its array,
-// every coordinate finite.
-inline void expectSoundMesh(const OBJ3D& reader) {
-  ASSERT_NE(reader.objects[0], nullptr);
-  const Object3D& m = *reader.objects[0];
-  EXPECT_EQ(m.vertices.length(), static_cast<std::size_t>(m.vertexCount));
-  EXPECT_EQ(m.particles.length(), m.vertices.length());
-  EXPECT_EQ(m.normals.length(), static_cast<std::size_t>(m.normalCount));
-  EXPECT_EQ(m.faces.length(), static_cast<std::size_t>(m.faceCount));
-  EXPECT_EQ(m.faceNormalIndices.length(), m.faces.length());
-  EXPECT_EQ(m.springs.length(), static_cast<std::size_t>(m.springCount));
-  auto vertexOk = [&](std::int32_t i) { return i >= 0 && i < m.vertexCount; };
-  auto normalOk = [&](std::int32_t i) { return i >= 0 && i < m.normalCount; };
-  for (const FaceIndices& f : m.faces) EXPECT_TRUE(vertexOk(f.a) && vertexOk(f.b) && vertexOk(f.c));
-  for (const FaceIndices& f : m.faceNormalIndices) EXPECT_TRUE(normalOk(f.a) && normalOk(f.b) && normalOk(f.c));
-  for (const MeshSpring& s : m.springs) EXPECT_TRUE(vertexOk(s.first) && vertexOk(s.second));
-  for (const Vec3D& v : m.vertices) EXPECT_TRUE(std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z));
-  for (const Vec3D& n : m.normals) EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y) && std::isfinite(n.z));
-  for (std::size_t i = 1; i < OBJ3D::kObjectSlots; ++i) EXPECT_EQ(reader.objects[i], nullptr);
+// The mesh as stored: "v" vertices, "n" normals, "f" faces (vertices/normals, 0-based), "k" springs.
+inline std::string describe(const Object3D& m) {
+  std::ostringstream s;
+  for (const Vec3D& v : m.vertices) s << "v" << v.x << "," << v.y << "," << v.z << " ";
+  for (const Vec3D& n : m.normals) s << "n" << n.x << "," << n.y << "," << n.z << " ";
+  for (std::int32_t i = 0; i < m.faceCount; ++i) {
+    const FaceIndices &f = m.faces[i], &n = m.faceNormalIndices[i];
+    s << "f" << f.a << "," << f.b << "," << f.c << "/" << n.a << "," << n.b << "," << n.c << " ";
+  }
+  for (const MeshSpring& k : m.springs) s << "k" << k.first << "," << k.second << " ";
+  return s.str();
 }
 
 }  // namespace sv::testing

@@ -1,0 +1,17 @@
+// Numbers of a model file, converted from the text a line pattern captured exactly as strtod and atoi
+// would convert it in the "C" locale, whatever locale the process has chosen.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace sv {
+
+// The double strtod gives: the longest valid prefix, 0 when there is none, +-HUGE_VAL on overflow.
+double realFromText(std::string_view text);
+
+// atoi, with the overflow it leaves undefined pinned to the nearest int32: an optional sign, the
+// longest run of digits after it, 0 when there are none. The text never starts with a blank.
+std::int32_t integerFromText(std::string_view text);
+
+}  // namespace sv
