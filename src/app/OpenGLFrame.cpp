@@ -39,7 +39,9 @@ const WNDCLASSEXA& fillClassTemplate(HINSTANCE instance, const std::string& clas
   classTemplate.hInstance = instance;
   classTemplate.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   classTemplate.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  classTemplate.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  // No background brush: BeginPaint's erase would otherwise fill the client area with it right over
+  // the frame just swapped in, and the window would stay blank until the next paint.
+  classTemplate.hbrBackground = nullptr;
   classTemplate.lpszMenuName = nullptr;
   classTemplate.lpszClassName = className.c_str();
   classTemplate.hIconSm = nullptr;

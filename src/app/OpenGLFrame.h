@@ -16,8 +16,8 @@ namespace sv {
 
 class OpenGLFrame : public Frame {
  public:
-  // Fills classTemplate (the class name, instance, stock icon, cursor and white brush) and hands it
-  // to the Frame constructor.
+  // Fills classTemplate (the class name, instance, stock icon and cursor, no background brush) and
+  // hands it to the Frame constructor.
   OpenGLFrame(const std::string& title, HINSTANCE instance, const std::string& className);
   OpenGLFrame(const OpenGLFrame&) = delete;
   OpenGLFrame& operator=(const OpenGLFrame&) = delete;

@@ -9,10 +9,14 @@
 
 int main() {
   // The diagnostic lines appear as they are written, also when standard output is a pipe or a file.
+  // The Microsoft C runtime buffers fully even when asked for lines; every diagnostic line is written
+  // while the window opens, so one flush after opening delivers them there too.
   std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   sv::MainFrame app(instance);
-  if (app.open() < 0) return 1;
+  const int opened = app.open();
+  std::fflush(stdout);
+  if (opened < 0) return 1;
   HWND window = app.getHandle();
   // The program carries no resources, so there is no "MYACCEL" table: nothing is ever consumed by it.
   HACCEL accelerators = LoadAcceleratorsA(instance, "MYACCEL");

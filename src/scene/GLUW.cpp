@@ -16,7 +16,9 @@ constexpr double kFloorSize = 0.5;
 constexpr double kFloorFactor = 5.0;
 constexpr double kZoomPixelsPerUnit = 10.0;
 constexpr double kPanPixelsPerUnit = 20.0;
-constexpr double kNearestEyeZ = 0.0;
+// Just in front of the centre: an eye on the point it looks at gives the view no direction, and
+// the whole picture would be the clear colour.
+constexpr double kNearestEyeZ = -0.01;
 constexpr double kFarthestEyeZ = -100.0;
 
 // One correction each way at most, so exactly 0 and exactly 360 stay as they are.
@@ -159,7 +161,7 @@ void GLUW::rotate(double dx, double dy) {
   camera.rotation.x = wrapDegrees(camera.rotation.x - dy);
 }
 
-// Ten pixels per unit; moving the mouse up takes the eye away. The eye stays within [-100, 0].
+// Ten pixels per unit; moving the mouse up takes the eye away. The eye stays within [-100, -0.01].
 void GLUW::zoom(double dy) {
   camera.eye.z -= dy / kZoomPixelsPerUnit;
   if (camera.eye.z < kFarthestEyeZ) camera.eye.z = kFarthestEyeZ;

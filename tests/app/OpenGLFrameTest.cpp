@@ -51,7 +51,7 @@ TEST_F(OpenGLFrameTest, CreationUsesTheDesignedClassAndMakesTheContextCurrentOnl
   EXPECT_EQ(classTemplate.hInstance, reinterpret_cast<HINSTANCE>(0x5000));
   EXPECT_EQ(classTemplate.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
   EXPECT_EQ(classTemplate.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-  EXPECT_EQ(classTemplate.hbrBackground, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  EXPECT_EQ(classTemplate.hbrBackground, nullptr) << "an erase would paint over the frame";
   EXPECT_EQ(pixelFormatRequest.nSize, 40);
   EXPECT_EQ(pixelFormatRequest.dwFlags, DWORD(0x25));
   EXPECT_EQ(pixelFormatRequest.cColorBits, 24);

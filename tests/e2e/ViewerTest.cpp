@@ -1,26 +1,17 @@
-// The real viewer under a private Xvfb server, driven with xdotool as a person would: start-up (count
-// lines, the 512 x 512 "Veldrane1" window, the scene on screen), moves advance the scene and a resting
-// mouse leaves picture and CPU time alone, the three Alt drags change the view as designed, closing
-// exits 0, a missing or unreadable model exits non-zero with the reason and no window.
+// The real viewer, Linux build and Windows build under Wine alike, driven on Xvfb as a person would: count
+// lines reach a pipe as it runs, the scene shows before any mouse message, moves advance it, rest costs no
+// CPU, Alt drags turn, zoom and pan, closing exits 0, and a missing model exits 1 saying why.
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <map>
-#include <memory>
 #include <signal.h>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -37,381 +28,244 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// Polls `ready` every few milliseconds until it holds or `limit` passes; returns whether it held.
-bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds limit) {
-  for (auto deadline = Clock::now() + limit; !ready();) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
+std::string shell(const std::string& command) {  // its standard output
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out += char(c);
+  if (pipe != nullptr) pclose(pipe);
+  return out;
 }
+std::string xdotool(const std::string& arguments) { return shell("xdotool " + arguments); }
 
-std::string readFile(const std::string& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
+Window findViewer() { return std::stoul("0" + xdotool("search --onlyvisible --name '^Veldrane1$'")); }
 
 struct Image {
   int width = 0, height = 0;
   std::vector<std::uint32_t> pixels;  // 0xRRGGBB, row by row
   bool operator==(const Image&) const = default;
-  int red(int i) const { return (pixels[i] >> 16) & 0xFF; }
-  int green(int i) const { return (pixels[i] >> 8) & 0xFF; }
-  int blue(int i) const { return pixels[i] & 0xFF; }
 };
-
-// A private Xvfb server, its display number chosen by the server through -displayfd so parallel runs
-// never collide, with xdotool, window lookup and screenshots on it.
-class XvfbServer {
- public:
-  XvfbServer() {
-    // The shell reports its process id and becomes the server, which writes its display number once it
-    // accepts connections.
-    int number = -1;
-    server = popen("echo $$; exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null", "re");
-    if (server == nullptr || std::fscanf(server, "%d %d", &pid, &number) != 2 ||
-        (x = XOpenDisplay((name = ":" + std::to_string(number)).c_str())) == nullptr) {
-      throw std::runtime_error("Xvfb did not start");
-    }
-    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-  }
-  ~XvfbServer() {
-    XCloseDisplay(x);
-    kill(pid, SIGTERM);
-    pclose(server);
-  }
-  XvfbServer(const XvfbServer&) = delete;
-  XvfbServer& operator=(const XvfbServer&) = delete;
-
-  const std::string& display() const { return name; }
-
-  // Runs xdotool on this server and returns its output; throws when it fails, unless it `mayFail`.
-  std::string xdotool(const std::string& arguments, bool mayFail = false) const {
-    std::string out;
-    FILE* pipe = popen(("DISPLAY=" + name + " xdotool " + arguments).c_str(), "r");
-    for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) out += char(c);
-    if ((pipe == nullptr || pclose(pipe) != 0) && !mayFail) throw std::runtime_error("xdotool failed: " + arguments);
-    return out;
-  }
-  // The mapped window titled "Veldrane1", or 0.
-  Window findViewer() const {
-    return std::strtoul(xdotool("search --onlyvisible --name '^Veldrane1$'", true).c_str(), nullptr, 10);
-  }
-  std::string geometry(Window window) const { return xdotool("getwindowgeometry --shell " + std::to_string(window)); }
-
-  Image capture(Window window) const {
-    Image image;
-    XWindowAttributes a;
-    XImage* shot = XGetWindowAttributes(x, window, &a)
-                       ? XGetImage(x, window, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap)
-                       : nullptr;
-    if (shot == nullptr) return image;
-    image.width = a.width;
-    image.height = a.height;
-    for (int row = 0; row < a.height; ++row) {
-      for (int column = 0; column < a.width; ++column) image.pixels.push_back(XGetPixel(shot, column, row) & 0xFFFFFF);
-    }
-    XDestroyImage(shot);
-    return image;
-  }
-
-  // What a window manager sends when the close button is clicked: WM_PROTOCOLS / WM_DELETE_WINDOW.
-  void requestClose(Window window) const {
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x, window, False, NoEventMask, &event);
-    XFlush(x);
-  }
-
-  // Moves the pointer as xdotool does for a person, returning once it is there. (--sync waits for the
-  // pointer to move, so it would wait forever for a move to where it is.)
-  void movePointer(int x, int y) const {
-    std::string to = std::to_string(x) + " " + std::to_string(y);
-    if (xdotool("getmouselocation").rfind("x:" + std::to_string(x) + " y:" + std::to_string(y) + " ", 0) != 0) {
-      xdotool("mousemove --sync " + to);
-    }
-  }
-
- private:
-  FILE* server = nullptr;
-  pid_t pid = -1;
-  std::string name;
-  Display* x = nullptr;
-};
-
-// springview started in `directory`, standard output and error to files there.
-class ViewerProcess {
- public:
-  ViewerProcess(const std::string& directory, const std::string& display) : directory(directory) {
-    if ((pid = fork()) == 0) {
-      if (chdir(directory.c_str()) != 0) _exit(126);
-      dup2(open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
-      dup2(open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-      setenv("DISPLAY", display.c_str(), 1);
-      // Leaks inside the system's OpenGL driver are not ours; everything else is still checked.
-      setenv("LSAN_OPTIONS", "suppressions=" SV_LSAN_SUPPRESSIONS ":print_suppressions=0", 1);
-      execl(SV_SPRINGVIEW, SV_SPRINGVIEW, nullptr);
-      _exit(127);
-    }
-  }
-  ~ViewerProcess() {
-    if (running()) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
-  }
-  ViewerProcess(const ViewerProcess&) = delete;
-  ViewerProcess& operator=(const ViewerProcess&) = delete;
-
-  // The exit status, or -1 when it did not end in time.
-  int waitExit(std::chrono::milliseconds limit) {
-    return waitUntil([&] { return !running(); }, limit) ? status : -1;
-  }
-  // User plus system CPU time so far: the 14th and 15th fields, counted after the command name (which
-  // may hold spaces) ends with the last ')'.
-  double cpuSeconds() const {
-    std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
-    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-    std::string skip;
-    unsigned long long user = 0, system = 0;
-    for (int index = 3; index < 14; ++index) fields >> skip;
-    fields >> user >> system;
-    return double(user + system) / double(sysconf(_SC_CLK_TCK));
-  }
-  std::string output() const { return readFile(directory + "/stdout.txt"); }
-  std::string errors() const { return readFile(directory + "/stderr.txt"); }
-
- private:
-  bool running() {
-    int raw = 0;
-    if (status == -1 && waitpid(pid, &raw, WNOHANG) == pid) {
-      status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    }
-    return status == -1;
-  }
-  pid_t pid = -1;
-  int status = -1;
-  std::string directory;
-};
-
-bool isBackground(const Image& m, int i) { return m.blue(i) > 200 && m.red(i) < 60 && m.green(i) < 60; }
-bool isFloor(const Image& m, int i) { return m.red(i) > 200 && m.green(i) > 200 && m.blue(i) > 200; }
-bool isMesh(const Image& m, int i) { return m.green(i) > 50 && m.red(i) < 60 && m.blue(i) < 60; }
-bool isCloth(const Image& m, int i) { return m.red(i) > 150 && m.green(i) < 80 && m.blue(i) < 80; }
-bool isDisplacement(const Image& m, int i) { return m.red(i) > 200 && m.green(i) > 200 && m.blue(i) < 80; }
-
-int count(const Image& image, bool (*is)(const Image&, int)) {
-  int n = 0;
-  for (int i = 0; i < int(image.pixels.size()); ++i) n += is(image, i);
-  return n;
+constexpr int kRed = 16, kGreen = 8, kBlue = 0;  // where each channel lies in a pixel
+int at(std::uint32_t pixel, int channel) { return int(pixel >> channel) & 0xFF; }
+bool isBackground(std::uint32_t p) { return at(p, kBlue) > 200 && at(p, kRed) < 60 && at(p, kGreen) < 60; }
+bool isFloor(std::uint32_t p) { return at(p, kRed) > 200 && at(p, kGreen) > 200 && at(p, kBlue) > 200; }
+bool isMesh(std::uint32_t p) { return at(p, kGreen) > 50 && at(p, kRed) < 60 && at(p, kBlue) < 60; }
+int count(const Image& m, bool (*is)(std::uint32_t)) {
+  return int(std::count_if(m.pixels.begin(), m.pixels.end(), is));
 }
 
 // How much two pictures of the floor grid agree: shared floor pixels over the larger floor.
 double floorOverlap(const Image& a, const Image& b) {
   int shared = 0;
-  for (int i = 0; i < int(a.pixels.size()); ++i) shared += isFloor(a, i) && isFloor(b, i);
+  for (std::size_t i = 0; i < std::min(a.pixels.size(), b.pixels.size()); ++i) {
+    shared += isFloor(a.pixels[i]) && isFloor(b.pixels[i]);
+  }
   return double(shared) / std::max({1, count(a, isFloor), count(b, isFloor)});
 }
 
-// Mean column and row of the mesh's pixels, or (-1, -1) without any.
-std::pair<double, double> meshCentre(const Image& image) {
+// Mean column and row of the mesh's pixels from the picture's middle, or far off without any.
+std::pair<double, double> meshOffset(const Image& m) {
   double x = 0, y = 0;
   int n = 0;
-  for (int i = 0; i < int(image.pixels.size()); ++i) {
-    if (isMesh(image, i)) x += i % image.width, y += i / image.width, ++n;
+  for (int i = 0; i < int(m.pixels.size()); ++i) {
+    if (isMesh(m.pixels[i])) x += i % m.width, y += i / m.width, ++n;
   }
-  return n ? std::pair{x / n, y / n} : std::pair{-1.0, -1.0};
+  return n ? std::pair{x / n - m.width / 2.0, y / n - m.height / 2.0} : std::pair{1e9, 1e9};
 }
 
-class ViewerTest : public ::testing::Test {
+// Starts `command` through the shell, which reports its process id before it becomes the command.
+FILE* spawn(const std::string& command, pid_t& pid) {
+  FILE* pipe = popen(("echo $$; exec " + command).c_str(), "re");
+  if (pipe == nullptr || std::fscanf(pipe, "%d%*c", &pid) != 1) throw std::runtime_error("cannot start " + command);
+  return pipe;
+}
+
+// The parameter says which build runs: false the Linux one, true the Windows one under Wine, on a private
+// Xvfb server whose display number the server chooses, so parallel runs never collide.
+class ViewerTest : public ::testing::TestWithParam<bool> {
  protected:
-  static void SetUpTestSuite() { server = std::make_unique<XvfbServer>(); }
-  static void TearDownTestSuite() { server.reset(); }
+  static void SetUpTestSuite() {
+    int number = -1;
+    xvfb = spawn("Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null", xvfbPid);
+    if (std::fscanf(xvfb, "%d", &number) != 1 || !(x = XOpenDisplay((":" + std::to_string(number)).c_str()))) {
+      throw std::runtime_error("Xvfb did not start");
+    }
+    setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  }
+  static void TearDownTestSuite() {
+    if (!winePrefix.empty()) shell(wineEnvironment + SV_WINE "server -k; rm -rf '" + winePrefix + "'");
+    XCloseDisplay(x), kill(xvfbPid, SIGTERM), pclose(xvfb);
+  }
+  // The Wine cases skip where Wine cannot start; the first one makes a prefix of this run's own.
+  void SetUp() override {
+    if (GetParam() && std::string(SV_WINE).empty()) GTEST_SKIP() << "Wine is not installed (Debian's wine and wine64)";
+    if (GetParam() && winePrefix.empty() && mkdtemp((winePrefix = SV_BINARY_DIR "/wineprefix-XXXXXX").data())) {
+      // No installer dialogs for .NET or HTML support.
+      wineEnvironment = "WINEPREFIX='" + winePrefix + "' WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= ";
+      wineFailure = shell("log=$(" + wineEnvironment + SV_WINE " wineboot --init 2>&1) || echo \"$log\"");
+    }
+    if (GetParam() && !wineFailure.empty()) GTEST_SKIP() << "Wine cannot start: " << wineFailure;
+  }
   void TearDown() override {
-    viewer.reset();
-    fs::remove_all(directory);
+    if (viewer != nullptr && waitExit(0ms) == -1) kill(pid, SIGKILL), pclose(viewer);
+    viewer = nullptr, status = -1, written.clear(), fs::remove_all(directory);
   }
 
-  // Starts the viewer in a fresh directory; `prepare` puts (or does not put) the model there.
-  void start(void (*prepare)(const fs::path&)) {
+  // Starts the viewer in a fresh directory, with or without the model; leaks in the OpenGL driver are not ours.
+  void start(bool withModel) {
     directory = fs::temp_directory_path() / "springview-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    prepare(directory);
-    viewer = std::make_unique<ViewerProcess>(directory, server->display());
+    if (withModel) fs::copy_file(SV_MODEL, fs::path(directory) / "sphere_k.obj");
+    viewer =
+        spawn("env -C '" + directory + "' LSAN_OPTIONS=suppressions=" SV_LSAN_SUPPRESSIONS ":print_suppressions=0 " +
+                  wineEnvironment + (GetParam() ? SV_WINE " " SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + " 2>'" + directory +
+                  "/stderr.txt'",
+              pid);
+    fcntl(fileno(viewer), F_SETFL, O_NONBLOCK);
   }
-  // Starts with the model and waits for the window and its first frame (blue on most of it).
   void startScene() {
-    start([](const fs::path& dir) { fs::copy_file(SV_MODEL, dir / "sphere_k.obj"); });
-    bool shown = waitUntil(
-        [&] {
-          if ((window = server->findViewer()) == 0) return false;
-          Image shot = server->capture(window);
-          return !shot.pixels.empty() && count(shot, isBackground) > int(shot.pixels.size()) / 4;
-        },
-        60s);
-    ASSERT_TRUE(shown) << "no scene on screen; stderr:\n" << viewer->errors();
+    xdotool("mousemove 1000 700");  // away from the window: the first frame must come without mouse messages
+    start(true);
+    for (auto deadline = Clock::now() + 60s; Clock::now() < deadline; std::this_thread::sleep_for(10ms)) {
+      Image shot = capture(window = findViewer());
+      if (window != 0 && count(shot, isBackground) > int(shot.pixels.size()) / 4) return;
+    }
+    FAIL() << "no scene on screen; stderr:\n" << errors();
   }
+  // The exit status, or -1 when it did not end in time; an ended process is a zombie ('Z') until pclose.
+  int waitExit(std::chrono::milliseconds limit) {
+    for (auto deadline = Clock::now() + limit; status == -1 && Clock::now() < deadline;) {
+      std::this_thread::sleep_for(10ms);
+      if (processStat()[0] == 'Z')
+        output(), status = pclose(viewer), status = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+    return status;
+  }
+  std::string processStat() const {  // /proc/PID/stat from the state on, after the name's closing ')'
+    std::string stat = shell("cat /proc/" + std::to_string(pid) + "/stat 2>/dev/null");
+    return stat.substr(std::min(stat.size(), stat.rfind(')') + 2));
+  }
+  // User plus system time of all its threads: the 12th and 13th fields from the state on.
+  double cpuSeconds() const {
+    unsigned long long user = 0, system = 0;
+    std::sscanf(processStat().c_str(), "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &user, &system);
+    return double(user + system) / double(sysconf(_SC_CLK_TCK));
+  }
+  // Everything that has reached the pipe so far, without the CR that Windows puts before each LF.
+  const std::string& output() {
+    for (int c; status == -1 && (c = std::fgetc(viewer)) != EOF;) written += c == '\r' ? "" : std::string(1, char(c));
+    if (status == -1) clearerr(viewer);
+    return written;
+  }
+  std::string errors() const { return shell("cat '" + directory + "/stderr.txt'"); }
 
-  // The picture once the viewer has handled everything: two shots in a row agree.
+  static Image capture(Window window) {
+    XWindowAttributes a;
+    XImage* shot =
+        XGetWindowAttributes(x, window, &a) ? XGetImage(x, window, 0, 0, a.width, a.height, ~0ul, ZPixmap) : nullptr;
+    Image image{shot ? a.width : 0, shot ? a.height : 0, {}};
+    for (int i = 0; i < image.width * image.height; ++i) {
+      image.pixels.push_back(XGetPixel(shot, i % a.width, i / a.width) & 0xFFFFFF);
+    }
+    if (shot != nullptr) XDestroyImage(shot);
+    return image;
+  }
+  // What a window manager sends when the close button is clicked: WM_PROTOCOLS / WM_DELETE_WINDOW.
+  void requestClose() const {
+    XEvent event{.xclient = {ClientMessage, 0, False, x, window, XInternAtom(x, "WM_PROTOCOLS", False), 32, {}}};
+    event.xclient.data.l[0] = long(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    XSendEvent(x, window, False, NoEventMask, &event), XFlush(x);
+  }
+  // Two shots in a row agree and the viewer spent no CPU time between them (as it would on a late frame).
   Image settled() {
-    Image previous = server->capture(window), current;
-    bool still = waitUntil(
-        [&] {
-          std::this_thread::sleep_for(150ms);
-          current = server->capture(window);
-          return std::exchange(previous, current) == current;
-        },
-        20s);
-    EXPECT_TRUE(still) << "the picture never stood still";
-    return current;
+    Image shot = capture(window);
+    for (auto deadline = Clock::now() + 20s; Clock::now() < deadline;) {
+      const double cpu = cpuSeconds();
+      std::this_thread::sleep_for(150ms);
+      if (Image next = capture(window); std::exchange(shot, next) == next && cpuSeconds() == cpu) return shot;
+    }
+    ADD_FAILURE() << "the picture never stood still";
+    return shot;
+  }
+  // Drags with the left button and `keys` (as "alt+ctrl") held and returns the settled picture. Each
+  // step waits for the viewer, which reads cursor and keys when it handles a message, not when it came.
+  Image drag(const std::string& keys, int fromX, int fromY, int toX, int toY) {
+    const std::string down = keys.empty() ? "" : " keydown " + keys, up = keys.empty() ? "" : " keyup " + keys;
+    xdotool("mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) + down + " mousedown 1");
+    settled();
+    xdotool("mousemove " + std::to_string(toX) + " " + std::to_string(toY));
+    Image dragged = settled();
+    xdotool("mouseup 1" + up);
+    settled();
+    return dragged;
   }
 
-  // Drags with the left button and `keys` held, then returns the settled picture.
-  Image drag(const std::vector<std::string>& keys, int fromX, int fromY, int toX, int toY) {
-    server->movePointer(fromX, fromY);
-    for (const std::string& key : keys) server->xdotool("keydown " + key);
-    server->xdotool("mousedown 1");
-    server->movePointer(toX, toY);
-    server->xdotool("mouseup 1");
-    for (const std::string& key : keys) server->xdotool("keyup " + key);
-    return settled();
-  }
-
-  static inline std::unique_ptr<XvfbServer> server;
-  std::unique_ptr<ViewerProcess> viewer;
-  std::string directory;
+  static inline FILE* xvfb = nullptr;
+  static inline pid_t xvfbPid = -1;
+  static inline Display* x = nullptr;
+  static inline std::string winePrefix, wineFailure, wineEnvironment;
+  FILE* viewer = nullptr;
+  pid_t pid = -1;
+  int status = -1;
+  std::string directory, written;
   Window window = 0;
 };
 
-TEST_F(ViewerTest, StartsWithCountLinesAndA512WindowShowingTheScene) {
-  auto started = Clock::now();
+TEST_P(ViewerTest, ShowsTheSceneBeforeAnyMouseMessageAndMovesItOnlyWhileTheMouseMoves) {
   ASSERT_NO_FATAL_FAILURE(startScene());
-  double startUp = std::chrono::duration<double>(Clock::now() - started).count();
-  std::printf("start-up to first frame: %.2f s\n", startUp);
-  RecordProperty("startup_seconds", std::to_string(startUp));
+  int x = -1, y = -1, width = 0, height = 0;  // 512 x 512 is the outer size on Windows, the client size on Linux
+  std::sscanf(xdotool("getwindowgeometry --shell " + std::to_string(window)).c_str(),
+              "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &x, &y, &width, &height);
+  EXPECT_TRUE(x + width + x == 512 && y + height + x == 512) << x << " " << y << " " << width << " " << height;
 
-  EXPECT_NE(server->geometry(window).find("\nX=0\nY=0\nWIDTH=512\nHEIGHT=512\n"), std::string::npos)
-      << server->geometry(window);
-
-  Image shot = settled();
-  EXPECT_GT(count(shot, isFloor), 500) << "floor grid";
-  EXPECT_GT(count(shot, isMesh), 5000) << "lit mesh";
-  EXPECT_GT(count(shot, isCloth), 300) << "cloth";
-  EXPECT_GT(count(shot, isDisplacement), 20) << "displacement lines of the first frame";
-
-  std::map<std::string, int> lines;
-  std::ifstream model(SV_MODEL);
-  for (std::string line; std::getline(model, line);) ++lines[line.substr(0, line.find(' '))];
-  char expected[128];
-  std::snprintf(expected, sizeof expected, "vtx   =%d\nnml   =%d\nface  =%d\nspring=%d\n", lines["v"], lines["vn"],
-                lines["f"], lines["k"]);
-  EXPECT_EQ(viewer->output(), expected);
-}
-
-TEST_F(ViewerTest, MovesAdvanceTheSceneAndARestingMouseDoesNot) {
-  ASSERT_NO_FATAL_FAILURE(startScene());
-  server->movePointer(256, 256);
   Image before = settled();
-  double cpu = viewer->cpuSeconds();
-  std::this_thread::sleep_for(3s);  // the resting period being measured
-  Image rested = server->capture(window);
-  double idleCpu = viewer->cpuSeconds() - cpu;
-  std::printf("CPU time over 3 s of rest: %.3f s\n", idleCpu);
-  RecordProperty("idle_cpu_seconds", std::to_string(idleCpu));
-  EXPECT_EQ(rested, before) << "the scene moved while the mouse rested";
-  EXPECT_LT(idleCpu, 0.05);
+  EXPECT_GT(count(before, isFloor), 500) << "floor grid";
+  EXPECT_GT(count(before, isMesh), 5000) << "lit mesh";
+  EXPECT_EQ(output(), "vtx   =1002\nnml   =1002\nface  =2000\nspring=3000\n") << "the shipped sphere's counts";
 
-  cpu = viewer->cpuSeconds();
-  const int moves = 20;
-  for (int step = 1; step <= moves; ++step) server->movePointer(256 + 3 * step, 256 + 2 * step);
+  const double cpu = cpuSeconds();
+  std::this_thread::sleep_for(3s);  // the resting period being measured
+  EXPECT_LT(cpuSeconds() - cpu, 0.05) << "CPU time while the mouse rested";
+  Image rested = capture(window);
+  EXPECT_EQ(rested, before) << "the scene moved while the mouse rested";
+
+  for (int step = 1; step <= 20; ++step) xdotool("mousemove " + std::to_string(200 + 3 * step) + " 240");
   Image moved = settled();
-  double msPerMove = (viewer->cpuSeconds() - cpu) / moves * 1000;
-  std::printf("CPU time per mouse move: %.1f ms\n", msPerMove);
-  RecordProperty("cpu_ms_per_move", std::to_string(msPerMove));
   EXPECT_NE(moved, rested) << "plain moves did not advance the scene";
   EXPECT_GT(floorOverlap(rested, moved), 0.85) << "a plain move must not change the view";
 }
 
-TEST_F(ViewerTest, AltOrSuperDragTurnsTheViewEvenOutsideTheWindowAndAPlainDragDoesNot) {
+TEST_P(ViewerTest, ResizingRepaintsAltDragsTurnZoomAndPanAndClosingExitsWithZero) {
   ASSERT_NO_FATAL_FAILURE(startScene());
+  xdotool("windowsize " + std::to_string(window) + " 300 200");  // no mouse message: the size change repaints
   Image start = settled();
-  EXPECT_GT(floorOverlap(start, drag({}, 100, 300, 190, 250)), 0.85) << "a drag without Alt turned the view";
+  auto [dx, dy] = meshOffset(start);  // the viewport follows, so the mesh stays in the middle
+  EXPECT_TRUE(start.width == 300 && start.height == 200 && dx * dx + dy * dy < 30 * 30) << dx << ", " << dy;
+
+  EXPECT_GT(floorOverlap(start, drag("", 100, 100, 160, 70)), 0.85) << "a drag without Alt turned the view";
   // 40 pixels are 40 degrees; quarter turns would not show, the floor grid being square.
-  Image turned = drag({"alt"}, 100, 300, 140, 300);
-  EXPECT_LT(floorOverlap(start, turned), 0.5) << "Alt+drag did not turn the view";
-  EXPECT_GT(floorOverlap(start, drag({"alt"}, 140, 300, 100, 300)), 0.85) << "turning back did not restore the view";
-  Image super = drag({"super"}, 100, 300, 140, 300);
-  EXPECT_LT(floorOverlap(start, super), 0.5) << "Super+drag did not turn like Alt";
-  server->xdotool("keydown alt");
-  server->xdotool("mousedown 1");
-  server->movePointer(180, 600);  // below the 512-pixel window, button still held: 40 degrees
-  EXPECT_LT(floorOverlap(super, settled()), 0.5) << "moves outside the window did not arrive while captured";
-  server->xdotool("mouseup 1");
-  server->xdotool("keyup alt");
+  EXPECT_LT(floorOverlap(start, drag("alt", 100, 100, 140, 100)), 0.5) << "Alt+drag did not turn the view";
+  EXPECT_GT(floorOverlap(start, drag("alt", 140, 100, 100, 100)), 0.85) << "turning back did not restore the view";
+  EXPECT_LT(floorOverlap(start, drag("alt", 180, 150, 180, 250)), 0.5) << "moves outside the window were lost";
+  Image level = drag("alt", 180, 250, 180, 150);
+  Image away = drag("alt+ctrl", 200, 150, 200, 100);  // up by 50: the eye moves 5 units away
+  EXPECT_LT(count(away, isMesh), 0.8 * count(level, isMesh)) << "moving up must zoom out";
+  Image panned = drag("alt+shift", 100, 100, 140, 140);  // 2 units right and down: the scene follows
+  EXPECT_GT(meshOffset(panned).first - meshOffset(away).first, 20) << "the scene should follow the mouse right";
+  EXPECT_GT(meshOffset(panned).second - meshOffset(away).second, 20) << "the scene should follow the mouse down";
+  requestClose();
+  EXPECT_EQ(waitExit(30s), 0) << errors();
 }
 
-TEST_F(ViewerTest, AltCtrlDragZoomsWithVerticalMovesOnlyAndAltShiftDragPansAlongWithTheMouse) {
-  ASSERT_NO_FATAL_FAILURE(startScene());
-  Image start = settled();
-  Image sideways = drag({"alt", "ctrl"}, 100, 300, 200, 300);  // horizontal: no zoom, and no turn either
-  EXPECT_GT(floorOverlap(start, sideways), 0.85);
-  Image away = drag({"alt", "ctrl"}, 200, 300, 200, 250);  // up by 50: the eye moves 5 units away
-  EXPECT_LT(floorOverlap(sideways, away), 0.5);
-  EXPECT_LT(count(away, isMesh), 0.8 * count(sideways, isMesh)) << "moving up must zoom out";
-  Image restored = drag({"alt", "ctrl"}, 200, 250, 200, 300);
-  EXPECT_GT(floorOverlap(start, restored), 0.85) << "zooming back did not restore the view";
-  // Alt+Shift pans: the scene follows the mouse.
-  Image panned = drag({"alt", "shift"}, 100, 300, 140, 340);  // 2 units right and down in the scene
-  auto [fromX, fromY] = meshCentre(restored);
-  auto [toX, toY] = meshCentre(panned);
-  EXPECT_GT(toX - fromX, 20) << "the scene should follow the mouse to the right";
-  EXPECT_GT(toY - fromY, 20) << "the scene should follow the mouse down";
-  EXPECT_LT(floorOverlap(restored, panned), 0.5);
-  EXPECT_GT(floorOverlap(restored, drag({"alt", "shift"}, 140, 340, 100, 300)), 0.85);
+TEST_P(ViewerTest, AMissingModelExitsWithOneSayingWhy) {
+  start(false);
+  EXPECT_EQ(waitExit(60s), 1) << "-1: still running";
+  EXPECT_EQ(output(), "Basewindow open error.\n");
+  EXPECT_NE(errors().find("sphere_k.obj"), std::string::npos) << errors();
 }
 
-TEST_F(ViewerTest, ResizingRepaintsTheSceneForTheNewSizeAndClosingExitsWithZero) {
-  ASSERT_NO_FATAL_FAILURE(startScene());
-  server->xdotool("windowsize " + std::to_string(window) + " 300 200");
-  // No mouse moves: the size change alone must repaint, with the viewport of the new size, which puts
-  // the mesh (at the origin of the scene) in the middle of the smaller window.
-  std::pair<double, double> centre;
-  bool centred = waitUntil(
-      [&] {
-        Image shot = server->capture(window);
-        centre = meshCentre(shot);
-        return shot.width == 300 && shot.height == 200 && std::abs(centre.first - 150) < 30 &&
-               std::abs(centre.second - 100) < 30;
-      },
-      20s);
-  EXPECT_TRUE(centred) << "mesh centre at " << centre.first << ", " << centre.second;
-  server->requestClose(window);
-  EXPECT_EQ(viewer->waitExit(30s), 0) << viewer->errors();
-  EXPECT_EQ(server->findViewer(), 0u);
-}
-
-TEST_F(ViewerTest, MissingOrUnreadableModelExitsNonZeroWithTheReasonAndNoWindow) {
-  struct Case {
-    const char* name;
-    void (*prepare)(const fs::path&);
-  };
-  // A link to itself cannot be opened, whoever runs the test (root reads any file).
-  for (Case c :
-       {Case{"missing", [](const fs::path&) {}},
-        Case{"unreadable", [](const fs::path& dir) { fs::create_symlink("sphere_k.obj", dir / "sphere_k.obj"); }}}) {
-    SCOPED_TRACE(c.name);
-    start(c.prepare);
-    int status = viewer->waitExit(60s);
-    EXPECT_GT(status, 0) << "-1: still running";
-    EXPECT_EQ(viewer->output(), "Basewindow open error.\n");
-    EXPECT_NE(viewer->errors().find("sphere_k.obj"), std::string::npos) << viewer->errors();
-    EXPECT_EQ(server->findViewer(), 0u);
-    TearDown();
-  }
-}
+INSTANTIATE_TEST_SUITE_P(Linux, ViewerTest, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(Wine, ViewerTest, ::testing::Values(true));
 
 }  // namespace
 }  // namespace sv::e2e

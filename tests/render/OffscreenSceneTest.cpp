@@ -130,5 +130,15 @@ TEST_F(OffscreenSceneTest, PicturesEqualThoseDrawnOneBatchPerElement) {
   }
 }
 
+// The eye stops just in front of the point it looks at; on it, the view would have no direction and the
+// picture would be the clear colour alone.
+TEST_F(OffscreenSceneTest, ZoomedInAsFarAsTheDragGoesTheSceneIsStillDrawn) {
+  auto scene = startScene();
+  scene->onMouse(0, GLUW::kLeftDown, 0, 0);
+  scene->onMouse(GLUW::kAlt | GLUW::kCtrl, GLUW::kLeftDown, 0, 1000);  // 100 units closer: far past the centre
+  const Picture picture = frame(*scene);
+  EXPECT_GT(kSize * kSize - picture.count(isBlue, 0, 0, kSize, kSize), kSize * kSize / 10);
+}
+
 }  // namespace
 }  // namespace sv::test

@@ -75,7 +75,9 @@ class GLUWTest : public ::testing::Test {
       return takeCalls();
     };
     const Calls floor = drawn([&] { scene.prim->drawFloor(0.5, 5.0); });
-    const Calls model = scene.model && scene.model->objects[0] ? drawn([&] { scene.prim->drawModel(*scene.model->objects[0]); }) : Calls{};
+    const Calls model = scene.model && scene.model->objects[0]
+                            ? drawn([&] { scene.prim->drawModel(*scene.model->objects[0]); })
+                            : Calls{};
     const Calls cloth = drawn([&] { scene.prim->drawCloth(*scene.cloth); });
     return concat({frameHead(width, height), floor, model, beforeCloth(), cloth, frameTail()});
   }
@@ -252,8 +254,8 @@ TEST_F(GLUWMouseTest, DragsRotateZoomAndPanOnlyWithAltAndWithinTheirBounds) {
       {"one correction only, up", kAlt, L, -800, 0, &Camera::rotation, {0, 0, 0, 0}, {0, 440, 0, 0}},
       {"one correction only, down", kAlt, L, 0, -1000, &Camera::rotation, {10, 0, 0, 0}, {-630, 0, 0, 0}},
       {"zoom in, 10 pixels a unit", kAlt | kCtrl, L, 0, 50, &Camera::eye, {0, 0, -10, 0}, {0, 0, -5, 0}},
-      {"zoom clamps at 0", kAlt | kCtrl, L, 0, 100, &Camera::eye, {0, 0, -5, 0}, {0, 0, 0, 0}},
-      {"zoom clamps at -100", kAlt | kCtrl, L, 0, -1500, &Camera::eye, {0, 0, 0, 0}, {0, 0, -100, 0}},
+      {"zoom stops before the centre", kAlt | kCtrl, L, 0, 100, &Camera::eye, {0, 0, -5, 0}, {0, 0, -0.01, 0}},
+      {"zoom clamps at -100", kAlt | kCtrl, L, 0, -1500, &Camera::eye, {0, 0, -0.01, 0}, {0, 0, -100, 0}},
       {"zoom from the bound", kAlt | kCtrl, L, 7, 3, &Camera::eye, {0, 0, -100, 0}, {0, 0, -99.7, 0}},
       {"pan, 20 pixels a unit", kAlt | kShift, L, 20, -40, &Camera::translation, {0, 0, 0, 0}, {-1, 2, 0, 0}},
       {"all three keys", kAlt | kShift | kCtrl, L, 30, 60, &Camera::rotation, {-45, 0, 0, 0}, {-45, 0, 0, 0}},
