@@ -5,6 +5,7 @@
 #include "gl/GL.h"
 #include "gl/GLRecorder.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -40,9 +41,7 @@ inline Calls concat(std::initializer_list<Calls> parts) {
 }
 
 inline std::size_t countNamed(const Calls& calls, const std::string& name) {
-  std::size_t n = 0;
-  for (const GLCall& c : calls) n += c.name == name;
-  return n;
+  return std::count_if(calls.begin(), calls.end(), [&](const GLCall& c) { return c.name == name; });
 }
 
 }  // namespace sv::test
