@@ -27,8 +27,7 @@ using Calls = std::vector<GLCall>;
 
 inline GLCall call(std::string name, std::vector<double> args = {}) { return {std::move(name), std::move(args)}; }
 
-// The calls since the last take, which are then forgotten.
-inline Calls takeCalls() {
+inline Calls takeCalls() {  // the calls since the last take, which are then forgotten
   Calls calls = gl::GLRecorder::calls();
   gl::GLRecorder::clear();
   return calls;
