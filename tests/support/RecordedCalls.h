@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <ostream>
-#include <string>
-#include <vector>
 
 namespace sv::gl {
 
