@@ -63,21 +63,28 @@ class OpenGLFrameTest : public ::testing::Test {
   OpenGLFrame& frame = *app.frame;
 };
 
-// The press comes from outside the window (a captured drag) with Super held, which counts as Alt.
-TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginAndDrivesTheSceneOnlyWithItsContextCurrent) {
+// A move before any press carries no button code; the press comes from outside the window (a captured
+// drag) with Super, which counts as Alt, and the right Shift held.
+TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
   ASSERT_EQ(app.open(), 0);
-  // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
-  // without a hook) and the loop ends with 1. Here: one paint, validated, so no second paint.
-  EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);
+  HWND window = app.getHandle();
+  HGLRC context = frame.renderingContext;
+  HDC deviceContext = frame.deviceContext;
   backend().cursor = POINT{-25, 700};
-  inputKey(VK_RWIN, true);
-  inputMouseButton(app.getHandle(), WM_RBUTTONDOWN, 0, 0);
-  EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);
-  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "render current", "mouse 256 16 -25 700 none",
-                          "render current"}));
-  EXPECT_EQ(backend().calls,
-            (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(), "current none", current(),
-                     "swap", "current none", current(), "swap", "current none"}));
+  for (int key : {VK_RWIN, VK_RSHIFT}) inputKey(key, true);
+  inputMouseMove(window, 0, 0);
+  inputMouseButton(window, WM_RBUTTONDOWN, 0, 0);
+  // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
+  // without a hook) and the loop ends with 1. Here: input first, then one paint, validated.
+  EXPECT_EQ(runMessageLoop(window, nullptr), 1);
+  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1280 0 -25 700 none",
+                          "mouse 1280 16 -25 700 none", "render current"}));
+  EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(),
+                                      "current none", current(), "swap", "current none"}));
+  backend().onWait = [&] { inputClose(window); };
+  EXPECT_EQ(runMessageLoop(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYACCEL")), 0);
+  EXPECT_TRUE(frame.scene == nullptr && backend().calls.back() == "destroy");
+  EXPECT_FALSE(wglMakeCurrent(deviceContext, context) || wglDeleteContext(context)) << "stale handles";
 }
 
 TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelFormatContextOrModel) {
@@ -101,10 +108,8 @@ TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelForma
   }
 }
 
-TEST_F(OpenGLFrameTest, LostContextSkipsFramesAFailingFrameOrGetMessageEndsTheLoopWith1AndCloseWith0) {
+TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) {
   ASSERT_EQ(app.open(), 0);
-  HGLRC context = frame.renderingContext;
-  HDC deviceContext = frame.deviceContext;
   log.clear();
   backend().failMakeCurrent = true;
   RedrawWindow(app.getHandle(), nullptr, nullptr, RDW_INVALIDATE);
@@ -119,10 +124,6 @@ TEST_F(OpenGLFrameTest, LostContextSkipsFramesAFailingFrameOrGetMessageEndsTheLo
   EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("frame failed"), std::string::npos);
   EXPECT_TRUE(frame.scene == nullptr && backend().current == nullptr) << "a failed scene is not driven again";
-  backend().onWait = [&] { inputClose(app.getHandle()); };
-  EXPECT_EQ(runMessageLoop(app.getHandle(), LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYACCEL")), 0);
-  EXPECT_EQ(backend().calls.back(), "destroy");
-  EXPECT_FALSE(wglMakeCurrent(deviceContext, context) || wglDeleteContext(context)) << "stale handles";
   EXPECT_EQ(routeMessage(reinterpret_cast<HWND>(0x4321), WM_LBUTTONDOWN, 0, 0), 0) << "unknown windows: default";
 }
 
