@@ -64,14 +64,14 @@ class OpenGLFrameTest : public ::testing::Test {
 };
 
 // A move before any press carries no button code; the press comes from outside the window (a captured
-// drag) with Super, which counts as Alt, and the right Shift held.
+// drag) with Super, which counts as Alt, and the left Shift held.
 TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
   ASSERT_EQ(app.open(), 0);
   HWND window = app.getHandle();
   HGLRC context = frame.renderingContext;
   HDC deviceContext = frame.deviceContext;
   backend().cursor = POINT{-25, 700};
-  for (int key : {VK_RWIN, VK_RSHIFT}) inputKey(key, true);
+  for (int key : {VK_RWIN, VK_LSHIFT}) inputKey(key, true);
   inputMouseMove(window, 0, 0);
   inputMouseButton(window, WM_RBUTTONDOWN, 0, 0);
   // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
