@@ -57,7 +57,7 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
     EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
   }
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
-  EXPECT_FALSE(RedrawWindow(nullptr, nullptr, nullptr, RDW_INVALIDATE) || ScreenToClient(nullptr, nullptr));
+  EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
   for (int key : {-1, 256, 100000}) inputKey(key, true);
   EXPECT_EQ(GetKeyState(-1) | GetKeyState(256), 0);
 }
