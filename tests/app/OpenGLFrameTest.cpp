@@ -1,11 +1,15 @@
-// The main window's window procedure against the recording platform and a recording scene: what the
-// scene gets for creation, size, paint and mouse messages, with the context current exactly around
-// init, resize and render; failures of the window system and of the scene.
-#include "AppTestSupport.h"
-#include "app/OpenGLFrame.h"
+// The main window against the recording platform and a recording scene: the context current exactly
+// around init, resize, mouse input and render, and the failure paths the real window cannot reach (no
+// pixel format or context, a lost context, a failing frame or GetMessageA, stale and unknown windows).
+#include "app/MainFrame.h"
+#include "app/MessageLoop.h"
+#include "io/ModelFileError.h"
 #include "platform/backend/Input.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/state/WindowSystemState.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,186 +21,110 @@ namespace {
 using namespace platform;
 using Strings = std::vector<std::string>;
 
-class OpenGLFrameTest : public ::testing::Test {
- protected:
-  RecordingBackend& backend() { return RecordingBackend::instance(); }
-  HWND openWindow() {
-    if (frame.open(0x16CF0000, 0, 0, 512, 512, nullptr, nullptr) != 0) return nullptr;
-    test::pumpMessages();  // the first paint
-    log.calls.clear();
-    backend().calls.clear();
-    return frame.getHandle();
-  }
-  std::string handleText() { return std::to_string(reinterpret_cast<std::uintptr_t>(frame.getHandle())); }
-  void input(UINT message) {
-    if (message == WM_MOUSEMOVE)
-      inputMouseMove(frame.getHandle(), 0, 0);
-    else
-      inputMouseButton(frame.getHandle(), message, 0, 0);
-    test::pumpMessages();
-  }
-  std::string lastMouseCall() {
-    auto call = std::find_if(log.calls.rbegin(), log.calls.rend(), [](auto& c) { return c.starts_with("mouse"); });
-    return call == log.calls.rend() ? "" : *call;
-  }
+RecordingBackend& backend() { return RecordingBackend::instance(); }
+Strings log;  // each scene call with " current" or " none" for the context at the time
+bool failInit = false, failRender = false;
 
-  test::FreshWindowing fresh;
-  test::SceneLog log;
-  test::RecordingFrame frame{log, reinterpret_cast<HINSTANCE>(0x5000)};
+struct RecordingScene : GLUW {
+  void note(const std::string& call) { log.push_back(call + (backend().current ? " current" : " none")); }
+  int init() override { return note("init"), failInit ? throw ModelFileError("no \"sphere_k.obj\""), 0 : 0; }
+  int render() override { return note("render"), failRender ? throw std::runtime_error("frame failed"), 0 : 0; }
+  int resize(int w, int h) override { return note("resize " + std::to_string(w) + " " + std::to_string(h)), 0; }
+  int onMouse(int keys, int button, int x, int y) override {
+    return note("mouse " + std::to_string(keys) + " " + std::to_string(button) + " " + std::to_string(x) + " " +
+                std::to_string(y)),
+           1;
+  }
 };
 
-TEST_F(OpenGLFrameTest, CreationUsesTheDesignedClassAndMakesTheContextCurrentOnlyAroundSceneCalls) {
-  EXPECT_EQ(classTemplate.cbSize, sizeof(WNDCLASSEXA));
-  EXPECT_EQ(classTemplate.style, UINT(CS_HREDRAW | CS_VREDRAW));
-  EXPECT_EQ(classTemplate.hInstance, reinterpret_cast<HINSTANCE>(0x5000));
-  EXPECT_EQ(classTemplate.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
-  EXPECT_EQ(classTemplate.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-  EXPECT_EQ(classTemplate.hbrBackground, nullptr) << "an erase would paint over the frame";
-  EXPECT_EQ(pixelFormatRequest.nSize, 40);
-  EXPECT_EQ(pixelFormatRequest.dwFlags, DWORD(0x25));
-  EXPECT_EQ(pixelFormatRequest.cColorBits, 24);
-  EXPECT_EQ(pixelFormatRequest.cDepthBits, 32);
-  ASSERT_EQ(frame.open(0x16CF0000, 0, 0, 512, 512, nullptr, nullptr), 0);
-  EXPECT_EQ(log.calls, (Strings{"init current", "resize 512 512 current"}));
-  EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", "current " + handleText(), "current none", "show",
-                                      "current " + handleText(), "current none"}));
-  EXPECT_EQ(backend().current, nullptr);
-  EXPECT_NE(frame.renderingContext, nullptr);
-  EXPECT_EQ(frame.deviceContext, GetDC(frame.getHandle()));
-}
+struct RecordingFrame : OpenGLFrame {
+  RecordingFrame() : OpenGLFrame("Veldrane1", nullptr, "Tessary1") {}
+  std::unique_ptr<GLUW> createScene() override { return std::make_unique<RecordingScene>(); }
+};
 
-TEST_F(OpenGLFrameTest, SizeAndPaintDriveTheSceneWithTheContextCurrent) {
-  HWND window = openWindow();
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(640, 480)), 0);
-  EXPECT_EQ(backend().current, nullptr);
-  backend().calls.clear();
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
-  EXPECT_EQ(test::pumpMessages(), -1);  // rendered and validated: no second paint
-  EXPECT_EQ(log.calls, (Strings{"resize 640 480 current", "render current"}));
-  EXPECT_EQ(backend().calls, (Strings{"current " + handleText(), "swap", "current none"}));
-}
+struct TestMainFrame : MainFrame {
+  TestMainFrame() : MainFrame(std::make_unique<RecordingFrame>()) {}
+};
 
-TEST_F(OpenGLFrameTest, MouseMessagesFollowTheTableReturnZeroAndInvalidateButMiddleAndWheelDoNot) {
-  HWND window = openWindow();
-  backend().cursor = POINT{-25, 700};  // the position comes from the cursor (a captured drag outside)
-  // A move reports the button code of the last button message.
-  const std::pair<UINT, const char*> table[] = {
-      {WM_MOUSEMOVE, "0x0"},  {WM_LBUTTONDOWN, "0x1"},   {WM_MOUSEMOVE, "0x1"},
-      {WM_LBUTTONUP, "0x2"},  {WM_MOUSEMOVE, "0x2"},     {WM_RBUTTONDOWN, "0x10"},
-      {WM_RBUTTONUP, "0x20"}, {WM_LBUTTONDBLCLK, "0x4"}, {WM_RBUTTONDBLCLK, "0x40"}};
-  for (auto [message, button] : table) {
-    SCOPED_TRACE(message);
-    log.calls.clear();
-    EXPECT_EQ(SendMessageA(window, message, 0, MAKELPARAM(5, 5)), 0);
-    EXPECT_EQ(test::pumpMessages(), -1);
-    EXPECT_EQ(log.calls, (Strings{std::string("mouse 0x0 ") + button + " -25 700 none", "render current"}));
+class OpenGLFrameTest : public ::testing::Test {
+ protected:
+  static void reset() {  // for each test and each table row
+    WindowSystemState::instance().clear();
+    backend() = {};
+    windowsByHandle.clear();
+    log.clear();
+    failInit = failRender = false;
   }
-  EXPECT_EQ(std::pair(mouse.x, mouse.y), std::pair(-25, 700));
-  ReleaseCapture();
-  // The middle button and the wheel are left to the default: no mouse call and no paint.
-  log.calls.clear();
-  inputMouseButton(window, WM_MBUTTONDOWN, 3, 3);
-  inputMouseButton(window, WM_MBUTTONUP, 3, 3);
-  inputMouseWheel(window, 120, 3, 3);
-  EXPECT_EQ(test::pumpMessages(), -1);
-  EXPECT_TRUE(log.calls.empty());
-}
+  void SetUp() override { reset(); }
+  void TearDown() override { reset(); }
+  std::string current() { return "current " + std::to_string(reinterpret_cast<std::uintptr_t>(app.getHandle())); }
 
-TEST_F(OpenGLFrameTest, ShiftAltLeftClickPassesKeys0x500) {
-  openWindow();
-  // Each row: the keys pressed (+) or released (-) before the message, and the keys the scene gets.
-  const struct {
-    std::vector<int> press, release;
-    UINT message;
-    const char* call;
-  } table[] = {{{VK_LSHIFT, VK_LMENU}, {}, WM_LBUTTONDOWN, "mouse 0x500 0x1 0 0 none"},
-               {{VK_RWIN, VK_RCONTROL}, {VK_LMENU}, WM_LBUTTONUP, "mouse 0x700 0x2 0 0 none"},  // Super is Alt
-               {{}, {VK_LSHIFT, VK_RWIN}, WM_MOUSEMOVE, "mouse 0x200 0x2 0 0 none"}};
-  for (const auto& row : table) {
-    SCOPED_TRACE(row.call);
-    for (int key : row.press) inputKey(key, true);
-    for (int key : row.release) inputKey(key, false);
-    input(row.message);
-    EXPECT_EQ(lastMouseCall(), row.call);
-  }
-}
+  TestMainFrame app;
+  OpenGLFrame& frame = *app.frame;
+};
 
-TEST_F(OpenGLFrameTest, ButtonDownCapturesAndButtonUpReleases) {
-  HWND window = openWindow();
-  input(WM_RBUTTONDOWN);
-  EXPECT_EQ(SetCapture(window), window);  // it held the capture already
-  input(WM_RBUTTONUP);
-  EXPECT_EQ(SetCapture(window), nullptr);
-  ReleaseCapture();
-}
-
-TEST_F(OpenGLFrameTest, DestroyReleasesEverythingAndPostsQuitZero) {
-  HWND window = openWindow();
+// A move before any press carries no button code; the press comes from outside the window (a captured
+// drag) with Super, which counts as Alt, and the left Shift held.
+TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
+  ASSERT_EQ(app.open(), 0);
+  HWND window = app.getHandle();
   HGLRC context = frame.renderingContext;
   HDC deviceContext = frame.deviceContext;
-  inputClose(window);
-  EXPECT_EQ(test::pumpMessages(), 0);
-  EXPECT_EQ(frame.scene, nullptr);
-  EXPECT_EQ(backend().calls.back(), "destroy");
-  EXPECT_FALSE(wglMakeCurrent(deviceContext, context));
-  EXPECT_FALSE(wglDeleteContext(context));  // already deleted
+  backend().cursor = POINT{-25, 700};
+  for (int key : {VK_RWIN, VK_LSHIFT}) inputKey(key, true);
+  inputMouseMove(window, 0, 0);
+  inputMouseButton(window, WM_RBUTTONDOWN, 0, 0);
+  // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
+  // without a hook) and the loop ends with 1. Here: input first, then one paint, validated.
+  EXPECT_EQ(runMessageLoop(window, nullptr), 1);
+  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1280 0 -25 700 none",
+                          "mouse 1280 16 -25 700 none", "render current"}));
+  EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(),
+                                      "current none", current(), "swap", "current none"}));
+  backend().onWait = [&] { inputClose(window); };
+  EXPECT_EQ(runMessageLoop(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYACCEL")), 0);
+  EXPECT_TRUE(frame.scene == nullptr && backend().calls.back() == "destroy");
+  EXPECT_FALSE(wglMakeCurrent(deviceContext, context) || wglDeleteContext(context)) << "stale handles";
 }
 
-TEST_F(OpenGLFrameTest, MissingModelFailsCreationWithTheReason) {
-  log.failInit = true;
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(frame.open(0x16CF0000, 0, 0, 512, 512, nullptr, nullptr), -2);
-  std::string errors = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(errors.find("sphere_k.obj"), std::string::npos) << errors;
-  EXPECT_EQ(log.calls, (Strings{"init current"}));
-  EXPECT_EQ(frame.scene, nullptr);
-  EXPECT_EQ(backend().current, nullptr);
-  EXPECT_EQ(backend().calls.back(), "destroy");  // no window is left
-  EXPECT_EQ(frame.getHandle(), nullptr);
-}
-
-TEST_F(OpenGLFrameTest, WithoutPixelFormatOrCurrentContextTheSceneIsNeverDriven) {
-  for (auto [fail, reason] : {std::pair{&RecordingBackend::failOpenGLWindow, "pixel format"},
-                              std::pair{&RecordingBackend::failMakeCurrent, "current"}}) {
-    SCOPED_TRACE(reason);
-    test::FreshWindowing::reset();
-    backend().*fail = true;
-    test::RecordingFrame failing(log);
+TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelFormatContextOrModel) {
+  const std::pair<bool RecordingBackend::*, const char*> rows[] = {
+      {&RecordingBackend::failOpenGLWindow, "pixel format"},
+      {&RecordingBackend::failMakeCurrent, "current"},
+      {nullptr, "sphere_k.obj"}};
+  for (const auto& [fail, reason] : rows) {
+    reset();
+    failInit = fail == nullptr;
+    if (fail) backend().*fail = true;
+    TestMainFrame failing;
+    ::testing::internal::CaptureStdout();
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(failing.open(0x16CF0000, 0, 0, 512, 512, nullptr, nullptr), -2);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find(reason), std::string::npos);
-    EXPECT_TRUE(log.calls.empty());
+    EXPECT_EQ(failing.frame->open(kMainWindowStyle, 0, 0, 512, 512, nullptr, nullptr), -2);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(reason), std::string::npos) << reason;
+    EXPECT_EQ(failing.open(), -1) << "the class is registered once";
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Basewindow open error.\n");
+    EXPECT_EQ(log, fail ? Strings{} : Strings{"init current"});
+    EXPECT_TRUE(failing.frame->scene == nullptr && backend().current == nullptr && failing.getHandle() == nullptr);
   }
 }
 
-TEST_F(OpenGLFrameTest, LostContextSkipsTheFrameButStillValidates) {
-  HWND window = openWindow();
+TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) {
+  ASSERT_EQ(app.open(), 0);
+  log.clear();
   backend().failMakeCurrent = true;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
-  SendMessageA(window, WM_SIZE, 0, MAKELPARAM(10, 10));
-  EXPECT_EQ(test::pumpMessages(), -1);  // one paint, validated, no paint loop
-  EXPECT_TRUE(log.calls.empty());
+  RedrawWindow(app.getHandle(), nullptr, nullptr, RDW_INVALIDATE);
+  SendMessageA(app.getHandle(), WM_SIZE, 0, MAKELPARAM(10, 10));
+  EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);  // one paint, validated, no paint loop
+  EXPECT_TRUE(log.empty());
   EXPECT_EQ(std::count(backend().calls.begin(), backend().calls.end(), "swap"), 0);
-}
-
-TEST_F(OpenGLFrameTest, FailingFrameEndsTheLoopWithAFailureStatus) {
-  HWND window = openWindow();
-  log.failRender = true;
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+  backend().failMakeCurrent = false;
+  failRender = true;
+  RedrawWindow(app.getHandle(), nullptr, nullptr, RDW_INVALIDATE);
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(test::pumpMessages(), 1);
+  EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("frame failed"), std::string::npos);
-  EXPECT_EQ(frame.scene, nullptr);
-  EXPECT_EQ(backend().current, nullptr);
-}
-
-TEST_F(OpenGLFrameTest, OneFramePerMouseMessageWhenMessagesComeOneByOne) {
-  HWND window = openWindow();
-  int moves = 0;
-  backend().onWait = [&] { moves < 25 ? inputMouseMove(window, moves++, 0) : PostQuitMessage(0); };
-  EXPECT_EQ(test::pumpMessages(), 0);
-  EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "render current"), 25);
+  EXPECT_TRUE(frame.scene == nullptr && backend().current == nullptr) << "a failed scene is not driven again";
+  EXPECT_EQ(routeMessage(reinterpret_cast<HWND>(0x4321), WM_LBUTTONDOWN, 0, 0), 0) << "unknown windows: default";
 }
 
 }  // namespace

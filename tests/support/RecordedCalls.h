@@ -5,9 +5,8 @@
 #include "gl/GL.h"
 #include "gl/GLRecorder.h"
 
+#include <algorithm>
 #include <ostream>
-#include <string>
-#include <vector>
 
 namespace sv::gl {
 
@@ -26,8 +25,7 @@ using Calls = std::vector<GLCall>;
 
 inline GLCall call(std::string name, std::vector<double> args = {}) { return {std::move(name), std::move(args)}; }
 
-// The calls since the last take, which are then forgotten.
-inline Calls takeCalls() {
+inline Calls takeCalls() {  // the calls since the last take, which are then forgotten
   Calls calls = gl::GLRecorder::calls();
   gl::GLRecorder::clear();
   return calls;
@@ -40,9 +38,7 @@ inline Calls concat(std::initializer_list<Calls> parts) {
 }
 
 inline std::size_t countNamed(const Calls& calls, const std::string& name) {
-  std::size_t n = 0;
-  for (const GLCall& c : calls) n += c.name == name;
-  return n;
+  return std::count_if(calls.begin(), calls.end(), [&](const GLCall& c) { return c.name == name; });
 }
 
 }  // namespace sv::test

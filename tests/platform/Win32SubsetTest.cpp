@@ -1,0 +1,79 @@
+// The Win32 subset against the recording backend where real windows would refuse: bad classes, hostile
+// arguments and stale handles, pixel formats and contexts out of turn, out-of-range keys.
+#include "platform/backend/Input.h"
+#include "platform/backend/RecordingBackend.h"
+#include "platform/state/WindowSystemState.h"
+#include "platform/win32/Win32Subset.h"
+
+#include <gtest/gtest.h>
+
+namespace sv::platform {
+namespace {
+
+HGLRC createdContext = nullptr;
+
+// An OpenGL window gets its pixel format and context on WM_CREATE, as the viewer's does.
+LRESULT CALLBACK openGLProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  PIXELFORMATDESCRIPTOR format{};
+  format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  HDC deviceContext = GetDC(window);
+  if (message == WM_CREATE && SetPixelFormat(deviceContext, ChoosePixelFormat(deviceContext, &format), &format)) {
+    createdContext = wglCreateContext(deviceContext);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class Win32SubsetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WindowSystemState::instance().clear();
+    RecordingBackend::instance() = {};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    for (auto [name, procedure] : {std::pair<const char*, WNDPROC>{"Plain", DefWindowProcA}, {"OpenGL", openGLProc}}) {
+      windowClass.lpszClassName = name;
+      windowClass.lpfnWndProc = procedure;
+      ASSERT_NE(RegisterClassExA(&windowClass), 0);
+    }
+  }
+  HWND create(const char* className) {
+    return CreateWindowExA(0, className, "ab", WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  }
+  WNDCLASSEXA windowClass{};
+};
+
+TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDereferenced) {
+  windowClass.lpszClassName = "Other";
+  windowClass.cbSize = 48;  // the size on 32-bit Windows only
+  EXPECT_EQ(RegisterClassExA(&windowClass), 0);
+  windowClass.cbSize = sizeof(WNDCLASSEXA);
+  windowClass.lpfnWndProc = nullptr;
+  EXPECT_EQ(RegisterClassExA(&windowClass) | RegisterClassExA(nullptr), 0);
+  HWND stale = create("Plain");
+  SendMessageA(stale, WM_CLOSE, 0, 0);
+  MSG message;
+  for (HWND bad : {reinterpret_cast<HWND>(0x1234), stale}) {
+    EXPECT_EQ(GetMessageA(&message, bad, 0, 0), -1);
+    EXPECT_TRUE(BeginPaint(bad, nullptr) == nullptr && GetDC(bad) == nullptr && !SetWindowTextA(bad, "x"));
+    EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
+  }
+  EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
+  EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
+  for (int key : {-1, 256, 100000}) inputKey(key, true);
+  EXPECT_EQ(GetKeyState(-1) | GetKeyState(256), 0);
+}
+
+TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhileAlive) {
+  HDC plain = GetDC(create("Plain"));
+  EXPECT_FALSE(wglCreateContext(plain) || SwapBuffers(plain)) << "a window without a pixel format";
+  HDC deviceContext = GetDC(create("OpenGL"));
+  ASSERT_NE(createdContext, nullptr);
+  EXPECT_EQ(wglCreateContext(deviceContext), nullptr) << "one live context per window";
+  ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
+  EXPECT_TRUE(wglDeleteContext(createdContext));  // deleting the current context releases it
+  EXPECT_EQ(RecordingBackend::instance().current, nullptr);
+  EXPECT_FALSE(wglMakeCurrent(deviceContext, createdContext));
+  EXPECT_NE(wglCreateContext(deviceContext), nullptr) << "the window may have a new one";
+}
+
+}  // namespace
+}  // namespace sv::platform
