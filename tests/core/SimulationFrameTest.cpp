@@ -1,15 +1,15 @@
-// Both bodies stepped as the viewer steps them, one frame at a time: ten mesh steps of 0.1, then five
-// cloth steps of 0.2, drawing from the one shared generator. Checks the draw order against the
-// reference and long-run stability.
+// Both bodies stepped as the viewer steps them, one frame at a time: ten mesh steps, then five cloth
+// steps of twice the length, drawing from the one shared generator. Seeded runs pinned to the last
+// bit (the cloth's own fingerprints live here), and a long run that must stay finite and bounded.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "mesh/Object3D.h"
-#include "support/ReferenceSimulation.h"
+#include "support/Fingerprint.h"
 #include "support/TestMeshes.h"
 
 #include <algorithm>
 #include <cmath>
-#include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,54 +19,61 @@ namespace {
 struct Scene {
   Object3D mesh;
   Cloth cloth;
+  int steps = 0;
 
-  explicit Scene(const testing::MeshInput& input) {
-    testing::fill(mesh, input);
-    testing::buildQuietly(mesh);
-  }
-
-  void frame() {
-    for (int i = 0; i < 10; ++i) mesh.step(0.1);
-    for (int i = 0; i < 5; ++i) cloth.step(0.2);
+  void frame(const std::vector<double>& dts = {0.1}) {
+    for (int i = 0; i < 10; ++i) mesh.step(dts[steps++ % dts.size()]);
+    for (int i = 0; i < 5; ++i) cloth.step(2 * dts[steps++ % dts.size()]);
   }
 };
 
+// Recorded as the mesh's in tests/mesh/Object3DStepTest.cpp (see there). The second run starts with
+// the cloth's free rows shrunk a hundredfold, so most springs are below the damping threshold as it
+// unfolds, and steps by zero now and then, which must keep the cloth where it is.
 TEST(SimulationFrames, SharedGeneratorDrawsMeshThenCloth) {
-  const testing::MeshInput input = testing::scatteredMesh(3, 80);
-  seedRandom(3);
-  Scene scene(input);
-  std::mt19937 refRandom(3);
-  reference::Mesh refMesh(input.vertices, input.springs);
-  reference::Cloth refCloth;
-  for (int f = 0; f < 60; ++f) {
-    scene.frame();
-    for (int i = 0; i < 10; ++i) refMesh.step(0.1, refRandom);
-    for (int i = 0; i < 5; ++i) refCloth.step(0.2, refRandom);
-    for (std::size_t i = 0; i < refMesh.vertices.size(); ++i)
-      ASSERT_TRUE(testing::sameBits(scene.mesh.vertices[i], refMesh.vertices[i])) << f << " " << i;
-    for (std::size_t n = 0; n < 100; ++n)
-      ASSERT_TRUE(testing::sameBits(scene.cloth.particles[n].position, refCloth.particles[n].position)) << f;
+  const struct {
+    void (*fill)(Object3D&);
+    std::uint32_t seed;
+    std::vector<double> dts;
+    double crumple;
+    std::uint64_t fingerprint;
+  } cases[] = {{[](Object3D& m) { testing::scatteredMesh(m, 3, 80); }, 3, {0.1}, 1.0, 0x6A0134A9D80C33B3ull},
+               {[](Object3D& m) { testing::gridMesh(m, 12); },
+                4000000000u,
+                {0.1, 0.0, 0.025, 0.1, 0.1},
+                0.01,
+                0x761C21B72EBB02E5ull}};
+  for (const auto& c : cases) {
+    Scene scene;
+    c.fill(scene.mesh);
+    testing::buildQuietly(scene.mesh);
+    for (std::size_t n = 10; n < 100; ++n) scene.cloth.particles[n].position.scale(c.crumple);
+    seedRandom(c.seed);
+    testing::Fingerprint print;
+    for (int f = 0; f < 60; ++f) {
+      scene.frame(c.dts);
+      print.add(scene.mesh), print.add(scene.cloth);
+    }
+    EXPECT_EQ(print.value(), c.fingerprint) << "seed " << c.seed;
   }
-  EXPECT_EQ(scene.mesh.time, refMesh.time);
 }
 
 TEST(SimulationFrames, TenThousandFramesStayFiniteAndBounded) {
   seedRandom(20261206);
-  Scene scene(testing::gridMesh(16));  // 256 vertices, 705 springs
+  Scene scene;
+  testing::gridMesh(scene.mesh, 16);  // 256 vertices, 705 springs
+  testing::buildQuietly(scene.mesh);
   double largestDisplacement = 0.0, lowestCloth = 0.0, widestCloth = 0.0;
   for (int f = 0; f < 10000; ++f) {
     scene.frame();
     for (const MeshParticle& p : scene.mesh.particles) {
-      const double d = p.displacement.length();
-      ASSERT_TRUE(std::isfinite(d) && std::isfinite(p.velocity.length())) << "frame " << f;
-      largestDisplacement = std::max(largestDisplacement, d);
+      ASSERT_TRUE(std::isfinite(p.displacement.length() + p.velocity.length())) << "frame " << f;
+      largestDisplacement = std::max(largestDisplacement, p.displacement.length());
     }
     for (std::size_t n = 0; n < 100; ++n) {
       const ClothParticle& p = scene.cloth.particles[n];
-      ASSERT_TRUE(std::isfinite(p.position.length()) && std::isfinite(p.velocity.length())) << "frame " << f;
-      if (n < 10) {
-        ASSERT_TRUE(p.position.equals(Vec3D{static_cast<double>(n) * 0.5, 0, 0, 0})) << "frame " << f;
-      }
+      ASSERT_TRUE(std::isfinite(p.position.length() + p.velocity.length())) << "frame " << f;
+      ASSERT_TRUE(n >= 10 || p.position.equals(Vec3D{n * 0.5, 0, 0, 0})) << "pinned, frame " << f;
       lowestCloth = std::min(lowestCloth, p.position.y);
       widestCloth = std::max({widestCloth, std::abs(p.position.x - 2.25), std::abs(p.position.z)});
     }
