@@ -11,7 +11,7 @@ namespace sv::test {
 
 class WorkingDirectory {
  public:
-  WorkingDirectory() : previous_(std::filesystem::current_path()) {
+  WorkingDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "springview-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
     std::filesystem::current_path(path_ = pattern);
@@ -21,11 +21,9 @@ class WorkingDirectory {
     std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
 
  private:
-  std::filesystem::path previous_, path_;
+  std::filesystem::path previous_ = std::filesystem::current_path(), path_;
 };
 
 }  // namespace sv::test

@@ -13,10 +13,8 @@ namespace sv {
 namespace {
 
 TEST(GeodesicSphereFileTest, ShippedModelIsExactlyWhatTheGeneratorWritesAndLoadsAsAUnitSphere) {
-  std::ifstream file(SV_ASSETS_DIR "/sphere_k.obj", std::ios::binary);
-  ASSERT_TRUE(file.is_open());
   std::ostringstream shipped;
-  shipped << file.rdbuf();
+  shipped << std::ifstream(SV_ASSETS_DIR "/sphere_k.obj", std::ios::binary).rdbuf();
   const GeodesicSphere sphere(kShippedSphereFrequency, kShippedSphereRadius);
   EXPECT_TRUE(shipped.str() == sphere.modelText(kShippedSphereName))
       << "assets/sphere_k.obj differs from objgen's output: regenerate it with objgen --output assets/sphere_k.obj";
