@@ -18,7 +18,6 @@ TEST(SimulationFrames, TenThousandFramesStayFiniteAndBounded) {
   Object3D mesh;
   Cloth cloth;
   testing::gridMesh(mesh, 16);  // 256 vertices, 705 springs
-  testing::buildQuietly(mesh);
   double largestDisplacement = 0.0, lowestCloth = 0.0, widestCloth = 0.0;
   for (int f = 0; f < 10000; ++f) {
     for (int i = 0; i < 10; ++i) mesh.step(0.1);
@@ -35,7 +34,6 @@ TEST(SimulationFrames, TenThousandFramesStayFiniteAndBounded) {
       widestCloth = std::max({widestCloth, std::abs(p.position.x - 2.25), std::abs(p.position.z)});
     }
   }
-  EXPECT_NEAR(mesh.time, 100000 * 0.1, 1e-6);
   // The anchors hold the mesh within its initial disturbance of 1.0 (about 0.97 is seen); the 4.5 long
   // cloth hangs from its pinned row (lowest about -4.64) and swings little (about 2.44 from its middle).
   EXPECT_LT(largestDisplacement, 1.2);

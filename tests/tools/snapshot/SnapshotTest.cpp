@@ -17,8 +17,7 @@ namespace {
 std::pair<int, std::string> snapshot(const std::string& arguments) {
   FILE* pipe = popen((std::string(SV_SNAPSHOT) + " " + arguments + " 2>&1").c_str(), "r");
   std::string output;
-  char buffer[256];
-  while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  for (int c; pipe != nullptr && (c = std::fgetc(pipe)) != EOF;) output += static_cast<char>(c);
   const int status = pipe != nullptr ? pclose(pipe) : -1;
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
