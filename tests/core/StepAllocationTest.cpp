@@ -19,29 +19,23 @@
 namespace {
 std::size_t allocationCount = 0;
 
-void* countedAllocation(std::size_t size, std::size_t alignment) {
+void* counted(std::size_t size, std::size_t alignment = 0) noexcept {
   ++allocationCount;
-  if (size == 0) size = 1;
+  size = size == 0 ? 1 : size;
   return alignment <= alignof(std::max_align_t)
              ? std::malloc(size)
              : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 }
-void* throwingAllocation(std::size_t size, std::size_t alignment) {
-  if (void* p = countedAllocation(size, alignment)) return p;
-  throw std::bad_alloc();
-}
+void* orThrow(void* p) { return p != nullptr ? p : throw std::bad_alloc(); }
+std::size_t from(std::align_val_t a) { return static_cast<std::size_t>(a); }
 }  // namespace
 
-void* operator new(std::size_t size) { return throwingAllocation(size, 0); }
-void* operator new[](std::size_t size) { return throwingAllocation(size, 0); }
-void* operator new(std::size_t size, std::align_val_t a) {
-  return throwingAllocation(size, static_cast<std::size_t>(a));
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-  return throwingAllocation(size, static_cast<std::size_t>(a));
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size, 0); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size, 0); }
+void* operator new(std::size_t size) { return orThrow(counted(size)); }
+void* operator new[](std::size_t size) { return orThrow(counted(size)); }
+void* operator new(std::size_t size, std::align_val_t a) { return orThrow(counted(size, from(a))); }
+void* operator new[](std::size_t size, std::align_val_t a) { return orThrow(counted(size, from(a))); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -59,15 +53,12 @@ namespace {
 TEST(StepAllocation, StepsAllocateNothing) {
   const std::size_t beforeSetUp = allocationCount;
   Object3D mesh, threaded;
-  testing::fill(mesh, testing::gridMesh(20));
-  testing::buildQuietly(mesh);
-  testing::fill(threaded, testing::gridMesh(20));
-  testing::buildQuietly(threaded);
+  testing::gridMesh(mesh, 20);
+  testing::gridMesh(threaded, 20);
   threaded.parallelFrom = 0;
   Cloth cloth;
   ASSERT_GT(allocationCount, beforeSetUp);  // the counter sees the bodies' storage
   seedRandom(1);
-
   const std::size_t before = allocationCount;
   for (int frame = 0; frame < 300; ++frame) {
     for (int i = 0; i < 10; ++i) mesh.step(0.1);

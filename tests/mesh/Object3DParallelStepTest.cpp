@@ -1,10 +1,12 @@
-// The mesh step on several threads gives the bits of the one-thread step, for any thread count, on
-// meshes above the size where the threads start: a grid and a random mesh with the awkward springs.
+// The mesh step on several threads gives the bits of the serial step, for any thread count: a grid
+// above the size where the threads start, and a random mesh with the awkward springs on threads from
+// its first particle.
 #include "core/Random.h"
 #include "mesh/Object3D.h"
 #include "support/TestMeshes.h"
 
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <omp.h>
 #include <utility>
@@ -15,16 +17,15 @@
 namespace sv {
 namespace {
 
-// Every particle's force, velocity and displacement and every vertex after 10 steps, then the next
-// draw (so that both took the same number of draws). threads = 0 keeps the step on the serial loops.
-std::vector<double> stateAfterSteps(const testing::MeshInput& input, int threads) {
+// Every particle's force, velocity and displacement and every vertex after 5 steps, then the next draw
+// (so that both took the same number of draws). threads = 0 keeps the step on the serial loops.
+std::vector<double> stateAfterSteps(const std::function<void(Object3D&)>& make, std::size_t parallelFrom, int threads) {
   Object3D mesh;
-  testing::fill(mesh, input);
-  testing::buildQuietly(mesh);
-  if (threads == 0) mesh.parallelFrom = std::numeric_limits<std::size_t>::max();
+  make(mesh);
+  mesh.parallelFrom = threads == 0 ? std::numeric_limits<std::size_t>::max() : parallelFrom;
   omp_set_num_threads(threads == 0 ? 1 : threads);
   seedRandom(3);
-  for (int i = 0; i < 10; ++i) mesh.step(0.1);
+  for (int i = 0; i < 5; ++i) mesh.step(0.1);
   std::vector<double> state;
   for (std::size_t i = 0; i < mesh.particles.length(); ++i) {
     const MeshParticle& p = mesh.particles[i];
@@ -36,11 +37,14 @@ std::vector<double> stateAfterSteps(const testing::MeshInput& input, int threads
 }
 
 TEST(Object3DParallelStep, SameBitsAsTheSerialStepOnAnyNumberOfThreads) {
-  for (const testing::MeshInput& input : {testing::gridMesh(260), testing::scatteredMesh(11, 66000)}) {
-    ASSERT_GE(input.vertices.size(), Object3D::kParallelThreshold);
-    const std::vector<double> serial = stateAfterSteps(input, 0);
+  const std::pair<std::function<void(Object3D&)>, std::size_t> meshes[] = {
+      {[](Object3D& m) { testing::gridMesh(m, 260); }, Object3D::kParallelThreshold},  // 67,600 vertices
+      {[](Object3D& m) { testing::scatteredMesh(m, 11, 3000); }, 0}};
+  for (const auto& [make, parallelFrom] : meshes) {
+    const std::vector<double> serial = stateAfterSteps(make, parallelFrom, 0);
+    ASSERT_GE(serial.size() / 12, parallelFrom);
     for (int threads : {1, 2, 3, 8}) {
-      const std::vector<double> parallel = stateAfterSteps(input, threads);
+      const std::vector<double> parallel = stateAfterSteps(make, parallelFrom, threads);
       ASSERT_EQ(parallel.size(), serial.size());
       EXPECT_EQ(std::memcmp(parallel.data(), serial.data(), serial.size() * sizeof(double)), 0)
           << threads << " threads";

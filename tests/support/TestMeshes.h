@@ -1,77 +1,49 @@
-// Meshes for the tests, given in file terms (coordinates before the x5 scale, 1-based spring ends) so
-// that the same input can fill an Object3D through its add operations and a reference model.
+// Meshes for the simulation tests, added the way the reader adds them (file coordinates before the x5
+// scale, 1-based spring ends).
 #pragma once
 
 #include "mesh/Object3D.h"
-#include "support/ReferenceSimulation.h"
 
-#include <bit>
 #include <cstdint>
 #include <random>
 #include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 namespace sv::testing {
 
-struct MeshInput {
-  std::vector<reference::V> vertices;
-  std::vector<std::pair<int, int>> springs;  // 1-based
-};
-
-inline void fill(Object3D& mesh, const MeshInput& input) {
-  mesh.init();
-  for (const auto& v : input.vertices) mesh.addVertex(v.x, v.y, v.z);
-  for (auto [a, b] : input.springs) mesh.addSpring(a, b);
-}
-
-// Builds without printing: the report lines belong to the tests that check them.
-inline void buildQuietly(Object3D& mesh) {
+inline void buildQuietly(Object3D& mesh) {  // the report lines belong to the test that checks them
   ::testing::internal::CaptureStdout();
   mesh.build();
   ::testing::internal::GetCapturedStdout();
 }
 
-// A side x side grid in the plane z = 0 with springs along the edges of its triangles: right, down and
-// one diagonal per cell, the way a triangulated surface joins its vertices.
-inline MeshInput gridMesh(int side, double spacing = 0.1) {
-  MeshInput in;
-  for (int j = 0; j < side; ++j)
-    for (int i = 0; i < side; ++i) in.vertices.push_back({i * spacing, j * spacing, 0.0});
-  auto id = [side](int i, int j) { return 1 + i + j * side; };
-  for (int j = 0; j < side; ++j) {
-    for (int i = 0; i < side; ++i) {
-      if (i + 1 < side) in.springs.push_back({id(i, j), id(i + 1, j)});
-      if (j + 1 < side) in.springs.push_back({id(i, j), id(i, j + 1)});
-      if (i + 1 < side && j + 1 < side) in.springs.push_back({id(i, j), id(i + 1, j + 1)});
-    }
+// A side x side grid in the plane z = 0, joined right, down and along one diagonal per cell, and built.
+inline void gridMesh(Object3D& mesh, int side) {
+  for (int n = 0; n < side * side; ++n) mesh.addVertex(n % side * 0.1, n / side * 0.1, 0.0);
+  for (int n = 1; n <= side * side; ++n) {
+    const bool right = n % side != 0, down = n + side <= side * side;
+    if (right) mesh.addSpring(n, n + 1);
+    if (down) mesh.addSpring(n, n + side);
+    if (right && down) mesh.addSpring(n, n + side + 1);
   }
-  return in;
+  buildQuietly(mesh);
 }
 
-// Scattered vertices joined at random, plus the awkward cases: a spring from a vertex to itself
-// (length 0), two vertices 0.001 apart after scaling (inside the damping threshold) and a duplicate.
-inline MeshInput scatteredMesh(std::uint32_t seed, int count) {
+// Scattered vertices joined at random, then a spring of length 0, one of 0.001 after scaling (below the
+// damping threshold, beyond the 60 disturbed vertices) and a duplicate; built.
+inline void scatteredMesh(Object3D& mesh, std::uint32_t seed, int count) {
   std::mt19937 g(seed);
-  std::uniform_real_distribution<double> coordinate(-1.0, 1.0);
-  MeshInput in;
-  for (int i = 0; i < count; ++i) in.vertices.push_back({coordinate(g), coordinate(g), coordinate(g)});
-  const reference::V last = in.vertices.back();  // beyond the 60 disturbed particles when count > 60
-  in.vertices.push_back({last.x + 0.0002, last.y, last.z});
-  const int n = static_cast<int>(in.vertices.size());
-  std::uniform_int_distribution<int> vertex(1, n);
-  for (int i = 0; i < 3 * n; ++i) in.springs.push_back({vertex(g), vertex(g)});
-  in.springs.push_back({5, 5});
-  in.springs.push_back({n - 1, n});
-  in.springs.push_back({n, n - 1});
-  return in;
-}
-
-inline std::uint64_t bitsOf(double d) { return std::bit_cast<std::uint64_t>(d); }
-
-inline bool sameBits(const Vec3D& v, const reference::V& r) {
-  return bitsOf(v.x) == bitsOf(r.x) && bitsOf(v.y) == bitsOf(r.y) && bitsOf(v.z) == bitsOf(r.z);
+  double p[3] = {};
+  for (int i = 0; i < count; ++i) {
+    for (double& c : p) c = static_cast<double>(g()) / 2147483648.0 - 1.0;
+    mesh.addVertex(p[0], p[1], p[2]);
+  }
+  mesh.addVertex(p[0] + 0.0002, p[1], p[2]);
+  const int n = count + 1;
+  for (int i = 0; i < 3 * n; ++i) mesh.addSpring(static_cast<int>(g() % n) + 1, static_cast<int>(g() % n) + 1);
+  for (auto [a, b] : {std::pair{5, 5}, {n - 1, n}, {n, n - 1}}) mesh.addSpring(a, b);
+  buildQuietly(mesh);
 }
 
 }  // namespace sv::testing

@@ -1,6 +1,5 @@
 // A fresh temporary directory that is the working directory for the life of the object, so a test can
-// place (or leave out) "sphere_k.obj" where the scene reads it. The previous directory comes back and
-// the temporary one is removed afterwards.
+// place (or leave out) "sphere_k.obj" where the program reads it; the previous one comes back after.
 #pragma once
 
 #include <filesystem>
@@ -12,25 +11,19 @@ namespace sv::test {
 
 class WorkingDirectory {
  public:
-  WorkingDirectory() : previous_(std::filesystem::current_path()) {
+  WorkingDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "springview-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::system_error(errno, std::generic_category(), "mkdtemp");
-    path_ = pattern;
-    std::filesystem::current_path(path_);
+    std::filesystem::current_path(path_ = pattern);
   }
   ~WorkingDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
 
  private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
+  std::filesystem::path previous_ = std::filesystem::current_path(), path_;
 };
 
 }  // namespace sv::test
