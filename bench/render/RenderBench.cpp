@@ -5,7 +5,7 @@
 #include "gl/GL.h"
 #include "gl/OffscreenContext.h"
 #include "scene/GLUW.h"
-#include "support/SphereModel.h"
+#include "SphereModel.h"
 #include "support/WorkingDirectory.h"
 
 #include <cstdio>

@@ -1,15 +1,16 @@
 // The scene controller against the recording binding: a frame's shape and steps, a missing model, the
 // pause of an empty client area, and every drag rule of onMouse with its wrap and clamp edges.
+#include "GeodesicSphere.h"
 #include "core/Random.h"
 #include "io/ModelFileError.h"
 #include "scene/GLUW.h"
 #include "support/RecordedCalls.h"
-#include "support/SphereModel.h"
 #include "support/WorkingDirectory.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ constexpr int kAlt = GLUW::kAlt, kCtrl = GLUW::kCtrl, kShift = GLUW::kShift, kLe
 class GLUWTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    writeFile("sphere_k.obj", sphereModel(3, 4, 0.2));  // 10 vertices, 16 faces
+    std::ofstream("sphere_k.obj") << GeodesicSphere(1, 0.2).modelText("ball");  // 12 vertices, 20 faces
     gl::GLRecorder::clear();
   }
   Calls renderFrame() {

@@ -1,4 +1,4 @@
-// Models for tests and benchmarks: a UV sphere centred on the origin with outward normals and one
+// Models for the benchmarks: a UV sphere centred on the origin with outward normals and one
 // spring per edge, either as model file text or fed straight into an Object3D through its add
 // operations (much faster than the reader for the 100k-vertex benchmark meshes). rings x segments
 // fixes the size: 2 + (rings - 1) * segments vertices, 2 * segments * (rings - 1) faces.
