@@ -15,6 +15,7 @@ test: deps
 	$(CMAKE) -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSV_SANITIZE=ON -DSV_BUILD_TESTS=ON
 	cmake --build $(BUILD)/test -j $(JOBS)
 	cd $(BUILD)/test && ctest --output-on-failure -j $(JOBS)
+	@scripts/linecount
 
 release: deps
 	$(CMAKE) -S . -B $(BUILD)/release -DCMAKE_BUILD_TYPE=Release -DSV_BUILD_TESTS=OFF -DSV_BUILD_BENCH=ON
