@@ -8,21 +8,28 @@ namespace sv {
 
 namespace {
 
-constexpr std::int32_t kColumns = 10;
-constexpr std::int32_t kRows = 10;
-constexpr double kSpacing = 0.5;
-constexpr double kMass = 0.09;
-constexpr double kStiffness = 0.28;
-constexpr double kDamping = 0.21;
+// A 10 x 10 grid, 0.5 apart in the plane z = 0, its first row pinned.
+struct Grid {
+  std::int32_t columns, rows;
+  double spacing;
+};
+constexpr Grid kGrid{10, 10, 0.5};
 
+// Every particle weighs the same, and every spring, structural or diagonal, is alike.
+struct Material {
+  double mass, stiffness, damping;
+};
+constexpr Material kMaterial{0.09, 0.28, 0.21};
+
+// Per unit mass: a small push of random heading, then gravity.
 constexpr double kPushCoefficient = -0.002;
 constexpr double kGravityCoefficient = -0.0098;
 
 }  // namespace
 
 Cloth::Cloth() {
-  columns = kColumns;
-  rows = kRows;
+  columns = kGrid.columns;
+  rows = kGrid.rows;
   buildParticles();
   buildSprings();
 }
@@ -38,10 +45,10 @@ void Cloth::buildParticles() {
   for (std::int32_t j = 0; j < rows; ++j) {
     for (std::int32_t i = 0; i < columns; ++i) {
       ClothParticle& p = particles[i + j * columns];
-      p.position.x = i * kSpacing;
-      p.position.y = j * kSpacing;
+      p.position.x = i * kGrid.spacing;
+      p.position.y = j * kGrid.spacing;
       p.position.z = 0.0;
-      p.mass = kMass;
+      p.mass = kMaterial.mass;
     }
   }
 }
@@ -50,8 +57,8 @@ void Cloth::addSpring(std::int32_t& k, std::int32_t first, std::int32_t second) 
   ClothSpring& s = springs[k++];
   s.first = first;
   s.second = second;
-  s.stiffness = kStiffness;
-  s.damping = kDamping;
+  s.stiffness = kMaterial.stiffness;
+  s.damping = kMaterial.damping;
 }
 
 // Horizontal neighbours, then vertical neighbours, then both diagonals of every cell.
