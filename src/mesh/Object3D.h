@@ -34,7 +34,7 @@ class Object3D : public Object {
   // Meshes of at least this many particles step on every core the OpenMP runtime offers
   // (OMP_NUM_THREADS); smaller ones step on one, where starting the threads would cost more than
   // it saves. Either way the bits are the same. Measured on a 2-core machine; see BENCHMARKS.md.
-  static constexpr std::size_t kParallelThreshold = 65536;
+  static constexpr std::size_t kParallelThreshold = 4096;
   std::size_t parallelFrom = kParallelThreshold;
 
   Array<Vec3D> vertices;

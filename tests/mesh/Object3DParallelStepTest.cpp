@@ -38,7 +38,7 @@ std::vector<double> stateAfterSteps(const std::function<void(Object3D&)>& make, 
 
 TEST(Object3DParallelStep, SameBitsAsTheSerialStepOnAnyNumberOfThreads) {
   const std::pair<std::function<void(Object3D&)>, std::size_t> meshes[] = {
-      {[](Object3D& m) { testing::gridMesh(m, 260); }, Object3D::kParallelThreshold},  // 67,600 vertices
+      {[](Object3D& m) { testing::gridMesh(m, 80); }, Object3D::kParallelThreshold},  // 6,400 vertices
       {[](Object3D& m) { testing::scatteredMesh(m, 11, 3000); }, 0}};
   for (const auto& [make, parallelFrom] : meshes) {
     const std::vector<double> serial = stateAfterSteps(make, parallelFrom, 0);
