@@ -208,6 +208,18 @@ double wallSeconds() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// Three steps to warm up, then one step per iteration; the fastest step's wall time in seconds.
+double fastestStep(benchmark::State& state, Object3D& mesh) {
+  for (int i = 0; i < 3; ++i) mesh.step(0.1);
+  double fastest = 1e300;
+  for (auto _ : state) {
+    const double t0 = wallSeconds();
+    mesh.step(0.1);
+    fastest = std::min(fastest, wallSeconds() - t0);
+  }
+  return fastest;
+}
+
 // Wall time, best batch, on 1 or on all threads (0). The serial part is what no thread count shortens:
 // the draws, taken one by one in particle order, as a share of the one-thread step; `amdahl_serial`
 // is the share the measured speedup implies, fork, join and memory limits included.
@@ -218,13 +230,7 @@ void BM_MeshStepThreads(benchmark::State& state) {
   seedRandom(1);
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));
-  for (int i = 0; i < 3; ++i) mesh.step(0.1);
-  double fastest = 1e300;
-  for (auto _ : state) {
-    const double t0 = wallSeconds();
-    mesh.step(0.1);
-    fastest = std::min(fastest, wallSeconds() - t0);
-  }
+  const double fastest = fastestStep(state, mesh);
   if (threads == 1) oneThread[state.range(0)] = fastest;
   const double serial = floorFor(mesh).drawSeconds;
   state.counters["threads"] = threads;
@@ -250,13 +256,7 @@ void BM_MeshStepNearThreshold(benchmark::State& state) {
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));
   mesh.parallelFrom = state.range(1) == 0 ? mesh.particles.length() + 1 : 0;
-  for (int i = 0; i < 3; ++i) mesh.step(0.1);
-  double fastest = 1e300;
-  for (auto _ : state) {
-    const double t0 = wallSeconds();
-    mesh.step(0.1);
-    fastest = std::min(fastest, wallSeconds() - t0);
-  }
+  const double fastest = fastestStep(state, mesh);
   state.counters["best_step_us"] = fastest * 1e6;
 }
 BENCHMARK(BM_MeshStepNearThreshold)
