@@ -1,22 +1,24 @@
 // File numbers of vertices and normals, kept or dropped, and their place among the kept ones.
 #include "io/ElementNumbering.h"
 
+#include <algorithm>
+
 namespace sv {
 
-void ElementNumbering::keep() { entries_.push_back({++kept_, 0}); }
-
-void ElementNumbering::drop(std::size_t line) { entries_.push_back({0, line}); }
+void ElementNumbering::drop(std::size_t line) {
+  keptNumbers_.push_back(0);
+  dropped_.emplace_back(count(), line);
+}
 
 void ElementNumbering::clear() {
-  entries_.clear();
+  keptNumbers_.clear();
+  dropped_.clear();
   kept_ = 0;
 }
 
-ElementNumbering::Lookup ElementNumbering::find(std::int32_t fileNumber) const {
-  if (fileNumber < 1 || fileNumber > count()) return {Lookup::Kind::outOfRange, 0, 0};
-  const Entry& entry = entries_[static_cast<std::size_t>(fileNumber - 1)];
-  if (entry.keptNumber == 0) return {Lookup::Kind::dropped, 0, entry.droppedLine};
-  return {Lookup::Kind::kept, entry.keptNumber, 0};
+std::size_t ElementNumbering::droppedLine(std::int32_t fileNumber) const {
+  const auto at = std::lower_bound(dropped_.begin(), dropped_.end(), std::make_pair(fileNumber, std::size_t{0}));
+  return at != dropped_.end() && at->first == fileNumber ? at->second : 0;
 }
 
 }  // namespace sv

@@ -4,7 +4,9 @@
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
+#include <cstdint>
 #include <stdexcept>
+#include <type_traits>
 
 namespace sv {
 
@@ -14,14 +16,17 @@ namespace {
 // enough that a pattern that backtracked badly would give up instead of hanging the load.
 constexpr std::uint32_t kMatchLimit = 100'000'000;
 
+static_assert(std::is_same_v<PCRE2_SIZE, std::size_t> && PCRE2_UNSET == ~std::size_t{0},
+              "group() reads PCRE2's offsets directly");
+
 }  // namespace
 
 struct LinePattern::Engine {
   pcre2_code* code = nullptr;
   pcre2_match_data* matchData = nullptr;
   pcre2_match_context* context = nullptr;
-  std::string_view subject;
-  bool matched = false;
+  std::uint32_t groups = 0;
+  bool jitCompiled = false;
 
   ~Engine() {
     pcre2_match_context_free(context);
@@ -41,8 +46,9 @@ LinePattern::LinePattern(std::string text) : text_(std::move(text)), engine_(std
     throw std::invalid_argument("pattern " + text_ + ": " + reinterpret_cast<const char*>(reason));
   }
   // Without JIT support (some CPUs) PCRE2 interprets the pattern with the same results.
-  pcre2_jit_compile(engine_->code, PCRE2_JIT_COMPLETE);
+  engine_->jitCompiled = pcre2_jit_compile(engine_->code, PCRE2_JIT_COMPLETE) == 0;
   engine_->matchData = pcre2_match_data_create_from_pattern(engine_->code, nullptr);
+  engine_->groups = pcre2_get_ovector_count(engine_->matchData);
   engine_->context = pcre2_match_context_create(nullptr);
   pcre2_set_match_limit(engine_->context, kMatchLimit);
 }
@@ -52,18 +58,14 @@ LinePattern& LinePattern::operator=(LinePattern&&) noexcept = default;
 LinePattern::~LinePattern() = default;
 
 bool LinePattern::matchAtStart(std::string_view subject) const {
-  const int result = pcre2_match(engine_->code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0,
-                                 engine_->matchData, engine_->context);
-  engine_->subject = subject;
-  engine_->matched = result > 0;
-  return engine_->matched;
-}
-
-std::string_view LinePattern::group(std::size_t index) const {
-  if (!engine_->matched || index >= pcre2_get_ovector_count(engine_->matchData)) return {};
-  const PCRE2_SIZE* offsets = pcre2_get_ovector_pointer(engine_->matchData);
-  if (offsets[2 * index] == PCRE2_UNSET) return {};
-  return engine_->subject.substr(offsets[2 * index], offsets[2 * index + 1] - offsets[2 * index]);
+  // The JIT entry point skips pcre2_match's option checks, which hold for every call made here.
+  const auto match = engine_->jitCompiled ? pcre2_jit_match : pcre2_match;
+  const int result = match(engine_->code, reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0,
+                           engine_->matchData, engine_->context);
+  subject_ = subject;
+  offsets_ = pcre2_get_ovector_pointer(engine_->matchData);
+  groups_ = result > 0 ? engine_->groups : 0;
+  return result > 0;
 }
 
 }  // namespace sv

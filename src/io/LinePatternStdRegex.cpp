@@ -5,6 +5,7 @@
 
 #include <locale>
 #include <regex>
+#include <vector>
 
 namespace sv {
 
@@ -17,8 +18,7 @@ constexpr std::size_t kLongestLine = 4096;
 struct LinePattern::Engine {
   std::regex compiled;
   std::match_results<std::string_view::const_iterator> match;
-  std::string_view subject;
-  bool matched = false;
+  std::vector<std::size_t> offsets;
 };
 
 LinePattern::LinePattern(std::string text) : text_(std::move(text)), engine_(std::make_unique<Engine>()) {
@@ -32,18 +32,21 @@ LinePattern& LinePattern::operator=(LinePattern&&) noexcept = default;
 LinePattern::~LinePattern() = default;
 
 bool LinePattern::matchAtStart(std::string_view subject) const {
-  engine_->subject = subject;
-  engine_->matched =
-      subject.size() <= kLongestLine && std::regex_search(subject.begin(), subject.end(), engine_->match,
-                                                          engine_->compiled, std::regex_constants::match_continuous);
-  return engine_->matched;
-}
-
-std::string_view LinePattern::group(std::size_t index) const {
-  if (!engine_->matched || index >= engine_->match.size() || !engine_->match[index].matched) return {};
-  const auto& g = engine_->match[index];
-  return engine_->subject.substr(static_cast<std::size_t>(g.first - engine_->subject.begin()),
-                                 static_cast<std::size_t>(g.length()));
+  Engine& e = *engine_;
+  const bool matched = subject.size() <= kLongestLine &&
+                       std::regex_search(subject.begin(), subject.end(), e.match, e.compiled,
+                                         std::regex_constants::match_continuous);
+  e.offsets.clear();
+  for (std::size_t i = 0; matched && i < e.match.size(); ++i) {
+    const auto& g = e.match[i];
+    const bool took = g.matched;
+    e.offsets.push_back(took ? static_cast<std::size_t>(g.first - subject.begin()) : kUnset);
+    e.offsets.push_back(took ? static_cast<std::size_t>(g.second - subject.begin()) : kUnset);
+  }
+  subject_ = subject;
+  offsets_ = e.offsets.data();
+  groups_ = e.offsets.size() / 2;
+  return matched;
 }
 
 }  // namespace sv

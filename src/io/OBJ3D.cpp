@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <sstream>
+#include <vector>
 
 namespace sv {
 
@@ -25,6 +27,9 @@ const std::string kNumber =
     "|"
     "[-]*[0-9]+"
     ")";
+// What a v and a vn line give, as messages name them.
+constexpr const char* kVertex = "vertex";
+constexpr const char* kNormal = "normal";
 const std::string kFaceCorner = "([0-9]*)/([0-9]*)/([0-9]*)";
 
 // Text from the file as it may go to a terminal: printable ASCII stays, a backslash and every other
@@ -52,29 +57,6 @@ std::string shownKeyword(std::string_view keyword) {
          std::to_string(keyword.size() - OBJ3D::kMaxShownKeyword) + " more bytes]";
 }
 
-// The whole stream, read in large blocks: a stream that can tell its length (a file) in one call,
-// any other in blocks that double.
-std::string readAll(std::istream& in) {
-  std::string text;
-  std::streambuf* source = in.rdbuf();
-  if (source == nullptr) return text;
-  std::size_t block = std::size_t{1} << 16;
-  const std::streamoff here = source->pubseekoff(0, std::ios::cur, std::ios::in);
-  const std::streamoff end = source->pubseekoff(0, std::ios::end, std::ios::in);
-  if (here >= 0 && end >= here && source->pubseekpos(here, std::ios::in) == here) {
-    block = std::max(block, static_cast<std::size_t>(end - here) + 1);
-  }
-  for (std::size_t used = 0;; block *= 2) {
-    text.resize(used + block);
-    const std::streamsize got = source->sgetn(text.data() + used, static_cast<std::streamsize>(block));
-    used += got > 0 ? static_cast<std::size_t>(got) : 0;
-    if (got < static_cast<std::streamsize>(block)) {
-      text.resize(used);
-      return text;
-    }
-  }
-}
-
 // The next line of `rest` (a line ends at LF, CR LF or a lone CR); `rest` moves past its terminator.
 std::string_view nextLine(std::string_view& rest) {
   const auto* lf = static_cast<const char*>(std::memchr(rest.data(), '\n', rest.size()));
@@ -88,6 +70,37 @@ std::string_view nextLine(std::string_view& rest) {
   const std::string_view line = rest.substr(0, end);
   rest.remove_prefix(next);
   return line;
+}
+
+// The last byte of `text` that ends a line for certain, plus one; 0 when there is none. A CR as the
+// very last byte may be the first half of a CR LF still to come, so it does not count.
+std::size_t endOfCompleteLines(std::string_view text) {
+  std::size_t end = text.size();
+  if (end > 0 && text[end - 1] == '\r') --end;
+  while (end > 0 && text[end - 1] != '\n' && text[end - 1] != '\r') --end;
+  return end;
+}
+
+// Hands every line of the stream to `each`, reading it in blocks of OBJ3D::kReadBlock bytes: the
+// start of a line a block cuts moves to the front and the next block completes it, and a line longer
+// than the buffer doubles the buffer, so a line of any length arrives whole.
+template <typename Each>
+void forEachLine(std::istream& in, Each&& each) {
+  std::streambuf* source = in.rdbuf();
+  std::vector<char> buffer(OBJ3D::kReadBlock);
+  std::size_t held = 0;  // bytes in the buffer not yet handed out
+  for (bool atEnd = source == nullptr; !atEnd;) {
+    if (held == buffer.size()) buffer.resize(buffer.size() * 2);
+    const auto wanted = static_cast<std::streamsize>(buffer.size() - held);
+    const std::streamsize got = source->sgetn(buffer.data() + held, wanted);
+    held += got > 0 ? static_cast<std::size_t>(got) : 0;
+    atEnd = got < wanted;
+    const std::string_view text(buffer.data(), held);
+    const std::size_t complete = atEnd ? held : endOfCompleteLines(text);
+    for (std::string_view lines = text.substr(0, complete); !lines.empty();) each(nextLine(lines));
+    std::memmove(buffer.data(), buffer.data() + complete, held - complete);
+    held -= complete;
+  }
 }
 
 std::string rangeText(const char* what, std::int32_t count) {
@@ -150,9 +163,12 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   sourceName_ = printable(sourceName);
   problemCount_ = 0;
   startMesh();
-  const std::string text = readAll(in);
-  std::string_view rest = text;
-  for (lineNumber_ = 1; !rest.empty(); ++lineNumber_) interpret(nextLine(rest));
+  lastKeyword_ = {};
+  lineNumber_ = 0;
+  forEachLine(in, [this](std::string_view line) {
+    ++lineNumber_;
+    interpret(line);
+  });
   commitPendingElements();
   if (problemCount_ > kMaxReportedProblems) {
     std::fprintf(stderr, "%s: %zu more skipped lines not shown\n", sourceName_.c_str(),
@@ -162,18 +178,31 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   return 0;
 }
 
-// One line: keyword, comment test, table look-ups, line operation.
+// One line: keyword, comment test, table look-ups, line operation. Only a keyword that starts with
+// '#' can match the comment pattern, so the others skip that match.
 void OBJ3D::interpret(std::string_view line) {
   if (!keywordPattern.matchAtStart(line)) return;
   const std::string_view keyword = keywordPattern.group(1);
-  if (commentPattern_->matchAtStart(keyword)) return;
-  if (patterns.find(keyword) == patterns.end()) {
+  if (keyword.front() == '#' && commentPattern_->matchAtStart(keyword)) return;
+  const KeywordEntry& entry = lookUp(keyword);
+  if (entry.pattern == nullptr) {
     std::printf("keyword %s not found\n", shownKeyword(keyword).c_str());
     return;
   }
+  if (entry.handler != nullptr) (this->*entry.handler)(keyword, line);
+}
+
+// The table entries of a keyword. Model files repeat one keyword for thousands of lines, so the last
+// keyword's entries are kept and the tables searched only when the keyword changes.
+const OBJ3D::KeywordEntry& OBJ3D::lookUp(std::string_view keyword) {
+  if (lastKeyword_.known && keyword == lastKeyword_.keyword) return lastKeyword_;
+  const auto pattern = patterns.find(keyword);
   const auto handler = handlers.find(keyword);
-  if (handler == handlers.end()) return;
-  (this->*(handler->second))(keyword, line);
+  lastKeyword_.keyword.assign(keyword);
+  lastKeyword_.pattern = pattern != patterns.end() ? &pattern->second : nullptr;
+  lastKeyword_.handler = handler != handlers.end() ? handler->second : nullptr;
+  lastKeyword_.known = true;
+  return lastKeyword_;
 }
 
 Object3D& OBJ3D::currentMesh() {
@@ -207,9 +236,9 @@ int OBJ3D::onObject(std::string_view, std::string_view) {
 // finite (the rest lengths of build, the spring lengths of every step), so they are bounded by
 // kMaxCoordinate in file units, far beyond any model's size.
 bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
-  const bool vertex = std::string_view(what) == "vertex";
+  const double largest = what == kVertex ? kMaxCoordinate : std::numeric_limits<double>::max();
   for (double value : {x, y, z}) {
-    if (!std::isfinite(value) || (vertex && std::fabs(value) > kMaxCoordinate)) {
+    if (!(std::fabs(value) <= largest)) {
       report(lineNumber_, std::string(what) + " coordinate out of range; line skipped");
       return false;
     }
@@ -220,7 +249,7 @@ bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
 // A v or vn line takes the next number whatever happens to it; one that is not kept says why.
 void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                       AddPoint add) {
-  const LinePattern& pattern = patterns.find(keyword)->second;
+  const LinePattern& pattern = *lookUp(keyword).pattern;
   if (!pattern.matchAtStart(line)) {
     std::string message = "'";
     report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
@@ -238,12 +267,12 @@ void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_vi
 }
 
 int OBJ3D::onVertex(std::string_view keyword, std::string_view line) {
-  readPoint("vertex", keyword, line, vertexNumbers_, &Object3D::addVertex);
+  readPoint(kVertex, keyword, line, vertexNumbers_, &Object3D::addVertex);
   return 0;
 }
 
 int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
-  readPoint("normal", keyword, line, normalNumbers_, &Object3D::addNormal);
+  readPoint(kNormal, keyword, line, normalNumbers_, &Object3D::addNormal);
   return 0;
 }
 
@@ -251,7 +280,7 @@ int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
 // a number no line has given yet waits for the end of the file, when every number is known, and so
 // does every face and spring after it, so the mesh still gets them in file order.
 int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
-  const LinePattern& m = patterns.find(keyword)->second;
+  const LinePattern& m = *lookUp(keyword).pattern;
   if (!m.matchAtStart(line)) return 0;
   auto index = [&](int group) { return integerFromText(m.group(group)); };
   const PendingFace face{
@@ -268,7 +297,7 @@ int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
 }
 
 int OBJ3D::onSpring(std::string_view keyword, std::string_view line) {
-  const LinePattern& m = patterns.find(keyword)->second;
+  const LinePattern& m = *lookUp(keyword).pattern;
   if (!m.matchAtStart(line)) return 0;
   const PendingSpring spring{integerFromText(m.group(1)), integerFromText(m.group(2)), lineNumber_};
   const bool known = spring.first <= vertexNumbers_.count() && spring.second <= vertexNumbers_.count();
@@ -286,8 +315,8 @@ void OBJ3D::commitFace(const PendingFace& face) {
 }
 
 void OBJ3D::commitSpring(PendingSpring spring) {
-  if (resolve(spring.first, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line}) &&
-      resolve(spring.second, vertexNumbers_, {"spring", "spring", "vertex", "vertices", spring.line})) {
+  const Naming naming{"spring", 0, "vertex", "vertices", spring.line};
+  if (resolve(spring.first, vertexNumbers_, naming) && resolve(spring.second, vertexNumbers_, naming)) {
     currentMesh().addSpring(spring.first, spring.second);
   }
 }
@@ -312,9 +341,8 @@ bool OBJ3D::resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndi
   std::int32_t* vertex[] = {&vertices.a, &vertices.b, &vertices.c};
   std::int32_t* normal[] = {&normals.a, &normals.b, &normals.c};
   for (int corner = 0; corner < 3; ++corner) {
-    const std::string who = "face corner " + std::to_string(corner + 1);
-    if (!resolve(*vertex[corner], vertexNumbers_, {who, "face", "vertex", "vertices", face.line}) ||
-        !resolve(*normal[corner], normalNumbers_, {who, "face", "normal", "normals", face.line})) {
+    if (!resolve(*vertex[corner], vertexNumbers_, {"face", corner + 1, "vertex", "vertices", face.line}) ||
+        !resolve(*normal[corner], normalNumbers_, {"face", corner + 1, "normal", "normals", face.line})) {
       return false;
     }
   }
@@ -328,7 +356,9 @@ bool OBJ3D::resolve(std::int32_t& index, const ElementNumbering& numbers, const 
     index = found.keptNumber;
     return true;
   }
-  const std::string names = naming.who + " names " + naming.kind + " " + std::to_string(index);
+  const std::string who =
+      naming.corner > 0 ? "face corner " + std::to_string(naming.corner) : std::string(naming.element);
+  const std::string names = who + " names " + naming.kind + " " + std::to_string(index);
   const std::string skipped = std::string("; ") + naming.element + " skipped";
   if (found.kind == Kind::dropped) {
     report(naming.line, names + ", which line " + std::to_string(found.droppedLine) + " dropped" + skipped);

@@ -35,6 +35,8 @@ class OBJ3D : public Object {
   static constexpr double kMaxCoordinate = 1e150;
   // Bytes of an unknown keyword shown in its message; the rest is replaced by a marker.
   static constexpr std::size_t kMaxShownKeyword = 64;
+  // Bytes read from the file at a time (a longer line grows the buffer to hold it).
+  static constexpr std::size_t kReadBlock = std::size_t{1} << 20;
 
   OBJ3D();
 
@@ -77,16 +79,23 @@ class OBJ3D : public Object {
 
   // Who names an element, in messages: "face corner 2" of a face, "spring" of a spring.
   struct Naming {
-    std::string who;
     const char* element;  // "face" or "spring"
+    int corner;           // 1 to 3 for a face's corner, 0 for a spring
     const char* kind;     // "vertex" or "normal"
     const char* kinds;    // "vertices" or "normals"
     std::size_t line;
   };
   using AddPoint = void (Object3D::*)(double x, double y, double z);
+  struct KeywordEntry {
+    std::string keyword;
+    const LinePattern* pattern = nullptr;  // null: not a keyword of the reader
+    LineHandler handler = nullptr;         // null: a keyword with no line operation
+    bool known = false;
+  };
 
   Object3D& currentMesh();
   void interpret(std::string_view line);
+  const KeywordEntry& lookUp(std::string_view keyword);
   void readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                  AddPoint add);
   bool acceptPoint(const char* what, double x, double y, double z);
@@ -100,6 +109,7 @@ class OBJ3D : public Object {
 
   // patterns["#"], looked up once: map nodes stay where they are.
   const LinePattern* commentPattern_ = nullptr;
+  KeywordEntry lastKeyword_;
   std::string fileName_;
   std::string sourceName_;
   std::size_t lineNumber_ = 0;

@@ -38,6 +38,17 @@ TEST(OBJ3DHostileTest, LinesOfMegabytesAndNulBytesReadExactly) {
                                                       "found\nkeyword v\\x00 not found\n");
 }
 
+// The file is read in blocks: wherever a block ends (inside a line, between the CR and the LF of a
+// line end, just after one), every line arrives whole and keeps its number.
+TEST(OBJ3DHostileTest, LinesCutByTheReadBlockArriveWholeWithTheirNumbers) {
+  for (std::size_t before = 0; before < 20; ++before) {  // bytes of the v lines in the first block
+    const std::string start = "o a\r\n#" + std::string(OBJ3D::kReadBlock - before - 8, 'c') + "\r\n";
+    const auto r = loadText(start + "v 1 2 3\r\nv 4 5 6\r\nv\r\nv 7 8 9");
+    EXPECT_EQ(describe(r->mesh()), "v5,10,15 v20,25,30 v35,40,45 ") << before;
+    EXPECT_EQ(r->err, r->path + ":5: 'v' line does not read as three numbers; line skipped\n") << before;
+  }
+}
+
 // 48 MB in lines of 1 to 4 MB of every kind, after 60 bad springs; the test's time limit catches a
 // load that is not linear. Only the first 50 problems are printed.
 TEST(OBJ3DHostileTest, ManyMegabytesOfLongLinesLoad) {
