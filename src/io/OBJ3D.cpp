@@ -81,13 +81,23 @@ std::size_t endOfCompleteLines(std::string_view text) {
   return end;
 }
 
+// The size of the first block: a whole block, or less when the stream can tell that less is left
+// (a small file, a string), so that reading a small model costs no more than its size.
+std::size_t firstBlock(std::streambuf* source) {
+  if (source == nullptr) return 1;
+  const std::streamoff here = source->pubseekoff(0, std::ios::cur, std::ios::in);
+  const std::streamoff end = source->pubseekoff(0, std::ios::end, std::ios::in);
+  if (here < 0 || end < here || source->pubseekpos(here, std::ios::in) != here) return OBJ3D::kReadBlock;
+  return std::min(OBJ3D::kReadBlock, static_cast<std::size_t>(end - here) + 1);
+}
+
 // Hands every line of the stream to `each`, reading it in blocks of OBJ3D::kReadBlock bytes: the
 // start of a line a block cuts moves to the front and the next block completes it, and a line longer
 // than the buffer doubles the buffer, so a line of any length arrives whole.
 template <typename Each>
 void forEachLine(std::istream& in, Each&& each) {
   std::streambuf* source = in.rdbuf();
-  std::vector<char> buffer(OBJ3D::kReadBlock);
+  std::vector<char> buffer(firstBlock(source));
   std::size_t held = 0;  // bytes in the buffer not yet handed out
   for (bool atEnd = source == nullptr; !atEnd;) {
     if (held == buffer.size()) buffer.resize(buffer.size() * 2);
