@@ -129,32 +129,52 @@ int Object3D::build() {
   for (std::size_t i = 0; i < particles.length() && i < kDisturbedParticles; ++i) {
     particles[i].displacement.x += kInitialDisturbance;
   }
-  buildIncidence();
+  buildBlocks(threadsOffered());
   return 0;
 }
 
-// A counting sort of the spring ends by particle; walking the springs in order keeps each particle's
-// list ascending. An end outside the mesh is left out (the serial step trusts the reader instead).
-void Object3D::buildIncidence() {
-  const std::size_t n = particles.length();
-  auto inside = [n](std::int32_t end) { return end >= 0 && static_cast<std::size_t>(end) < n; };
-  incidenceStart.setLength(n + 1);
-  for (std::int32_t& start : incidenceStart) start = 0;
+// Block b holds the particles blockBegin(b) to blockBegin(b + 1) - 1: equal shares, in order.
+std::size_t Object3D::blockBegin(int block) const {
+  return particles.length() * static_cast<std::size_t>(block) / static_cast<std::size_t>(blockCount);
+}
+
+// A counting sort of the springs by the blocks of their ends; walking the springs in order keeps
+// each block's list ascending. An end outside the mesh is left out (the serial step trusts the reader
+// instead).
+void Object3D::buildBlocks(int blocks) {
+  blockCount = blocks;
+  blockParticles = particles.length();
+  blockSpringTotal = springs.length();
+  windDraws.setLength(blockParticles);
+  Array<std::int32_t> blockOf(blockParticles);
+  for (int b = 0; b < blocks; ++b) {
+    for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) blockOf[i] = b;
+  }
+  auto blocksOf = [&](const MeshSpring& s, int& first, int& second) {
+    auto inside = [&](std::int32_t end) { return end >= 0 && static_cast<std::size_t>(end) < blockParticles; };
+    first = inside(s.first) ? blockOf[static_cast<std::size_t>(s.first)] : -1;
+    second = inside(s.second) ? blockOf[static_cast<std::size_t>(s.second)] : -1;
+    if (second == first) second = -1;  // a spring inside one block is listed once
+  };
+  blockSpringStart.setLength(static_cast<std::size_t>(blocks) + 1);
+  for (std::int32_t& start : blockSpringStart) start = 0;
   for (const MeshSpring& s : springs) {
-    if (inside(s.first)) ++incidenceStart[static_cast<std::size_t>(s.first) + 1];
-    if (inside(s.second)) ++incidenceStart[static_cast<std::size_t>(s.second) + 1];
+    int first, second;
+    blocksOf(s, first, second);
+    for (int b : {first, second}) {
+      if (b >= 0) ++blockSpringStart[static_cast<std::size_t>(b) + 1];
+    }
   }
-  for (std::size_t i = 0; i < n; ++i) incidenceStart[i + 1] += incidenceStart[i];
-  incidence.setLength(static_cast<std::size_t>(incidenceStart[n]));
-  Array<std::int32_t> next(n);
-  for (std::size_t i = 0; i < n; ++i) next[i] = incidenceStart[i];
+  for (int b = 0; b < blocks; ++b) blockSpringStart[b + 1] += blockSpringStart[b];
+  blockSprings.setLength(static_cast<std::size_t>(blockSpringStart[blocks]));
+  Array<std::int32_t> next = blockSpringStart;
   for (std::size_t k = 0; k < springs.length(); ++k) {
-    const auto entry = static_cast<std::int32_t>(2 * k);
-    if (inside(springs[k].first)) incidence[static_cast<std::size_t>(next[springs[k].first]++)] = entry;
-    if (inside(springs[k].second)) incidence[static_cast<std::size_t>(next[springs[k].second]++)] = entry + 1;
+    int first, second;
+    blocksOf(springs[k], first, second);
+    for (int b : {first, second}) {
+      if (b >= 0) blockSprings[static_cast<std::size_t>(next[b]++)] = static_cast<std::int32_t>(k);
+    }
   }
-  springForces.setLength(springs.length());
-  windDraws.setLength(n);
 }
 
 // Passes that only touch their own particle are walked together per particle (clear, wind and
@@ -162,7 +182,9 @@ void Object3D::buildIncidence() {
 // bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
 // body force first and run in between.
 int Object3D::step(double dt) {
-  if (particles.length() >= parallelFrom && threadsOffered() > 1 && readyForParallelStep()) {
+  const int threads = threadsOffered();
+  if (particles.length() >= parallelFrom && threads > 1 && vertices.length() == particles.length()) {
+    if (!blocksFit(threads)) buildBlocks(threads);
     stepInParallel(dt);
   } else {
     applyBodyForces();
@@ -173,8 +195,7 @@ int Object3D::step(double dt) {
   return 0;
 }
 
-// On one thread the serial loops are faster than the threaded step (no spring-force pass to store
-// and gather), with the same bits.
+// On one thread the serial loops are the step.
 int Object3D::threadsOffered() {
 #ifdef _OPENMP
   return omp_get_max_threads();
@@ -183,39 +204,53 @@ int Object3D::threadsOffered() {
 #endif
 }
 
-bool Object3D::readyForParallelStep() const {
-  const std::size_t n = particles.length();
-  return vertices.length() == n && incidenceStart.length() == n + 1 && springForces.length() == springs.length() &&
-         windDraws.length() == n;
+bool Object3D::blocksFit(int blocks) const {
+  return blockCount == blocks && blockParticles == particles.length() && blockSpringTotal == springs.length();
 }
 
-// The same sums in the same order as the serial passes, so the same bits for any thread count: each
-// spring's force is computed once, then every particle adds its springs' forces in ascending spring
-// order onto its body force, as the serial spring loop does, and goes on to its anchor and
-// integration. The draws stay in particle order because they are taken before the threads start.
+// The same sums in the same order as the serial passes, so the same bits for any thread count. Each
+// thread takes a block of particles: their body forces, then the block's springs in ascending order,
+// each adding its force to the ends inside the block (a spring across two blocks is computed by both,
+// from the same positions, to the same bits), exactly as the serial spring loop adds them. Once every
+// block has its forces, each thread anchors and integrates its block. The draws stay in particle
+// order because they are taken before the threads start.
 void Object3D::stepInParallel(double dt) {
-  const auto particleCount = static_cast<std::int64_t>(particles.length());
-  const auto springTotal = static_cast<std::int64_t>(springs.length());
   for (std::uint32_t& draw : windDraws) draw = nextRandom();
   const double swell = std::sin(time * kPi / kPeriodDivisor);
 #ifdef _OPENMP
-#pragma omp parallel
+#pragma omp parallel num_threads(blockCount)
 #endif
   {
 #ifdef _OPENMP
-#pragma omp for schedule(static)
+    const int team = omp_get_num_threads(), me = omp_get_thread_num();
+#else
+    const int team = 1, me = 0;
 #endif
-    for (std::int64_t k = 0; k < springTotal; ++k) {
-      springForces[static_cast<std::size_t>(k)] = springForce(springs[static_cast<std::size_t>(k)]);
-    }
+    // A team smaller than asked for (a thread limit) shares the blocks out.
+    for (int b = me; b < blockCount; b += team) applyForcesInBlock(b, swell);
 #ifdef _OPENMP
-#pragma omp for schedule(static)
+#pragma omp barrier
 #endif
-    for (std::int64_t i = 0; i < particleCount; ++i) {
-      const auto particle = static_cast<std::size_t>(i);
-      applyBodyForce(particles[particle], windDraws[particle], swell);
-      gatherSpringForces(particle);
-      applyAnchorAndIntegrate(particle, dt);
+    for (int b = me; b < blockCount; b += team) {
+      for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) applyAnchorAndIntegrate(i, dt);
+    }
+  }
+}
+
+void Object3D::applyForcesInBlock(int block, double swell) {
+  const std::size_t begin = blockBegin(block), end = blockBegin(block + 1);
+  for (std::size_t i = begin; i < end; ++i) applyBodyForce(particles[i], windDraws[i], swell);
+  MeshParticle* const ps = particles.data();
+  auto inBlock = [&](std::int32_t i) { return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end; };
+  const auto last = static_cast<std::size_t>(blockSpringStart[block + 1]);
+  for (auto e = static_cast<std::size_t>(blockSpringStart[block]); e < last; ++e) {
+    const MeshSpring& s = springs[static_cast<std::size_t>(blockSprings[e])];
+    const Vec3D f = springForce(s);
+    if (inBlock(s.first)) ps[s.first].force.add(f);
+    if (inBlock(s.second)) {
+      Vec3D g = f;
+      g.negate();
+      ps[s.second].force.add(g);
     }
   }
 }
@@ -254,17 +289,6 @@ void Object3D::applyMeshSprings() {
     g.negate();
     ps[s.first].force.add(f);
     ps[s.second].force.add(g);
-  }
-}
-
-void Object3D::gatherSpringForces(std::size_t particle) {
-  Vec3D& force = particles[particle].force;
-  const auto end = static_cast<std::size_t>(incidenceStart[particle + 1]);
-  for (auto e = static_cast<std::size_t>(incidenceStart[particle]); e < end; ++e) {
-    const std::int32_t entry = incidence[e];
-    Vec3D f = springForces[static_cast<std::size_t>(entry / 2)];
-    if (entry % 2 == 1) f.negate();
-    force.add(f);
   }
 }
 

@@ -53,25 +53,28 @@ class Object3D : public Object {
   double time = 0.0;
 
  private:
-  void buildIncidence();
+  void buildBlocks(int blocks);
   static int threadsOffered();
-  bool readyForParallelStep() const;
+  bool blocksFit(int blocks) const;
+  std::size_t blockBegin(int block) const;
   void stepInParallel(double dt);
+  void applyForcesInBlock(int block, double swell);
   void applyBodyForces();
   void applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const;
   Vec3D springForce(const MeshSpring& s) const;
   void applyMeshSprings();
-  void gatherSpringForces(std::size_t particle);
   void applyAnchorsAndIntegrate(double dt);
   void applyAnchorAndIntegrate(std::size_t particle, double dt);
 
-  // For the parallel step, built once by build: each particle's springs in ascending spring order
-  // (entry 2s for the spring's first end, 2s + 1 for its second), the force of each spring, and the
-  // wind draws of a step, taken in particle order before the threads start.
-  Array<std::int32_t> incidenceStart;
-  Array<std::int32_t> incidence;
-  Array<Vec3D> springForces;
+  // For the threaded step: the particles in one block per thread, and each block's springs (those
+  // with an end in it) in ascending order, a spring across two blocks in both; the wind draws of a
+  // step, taken in particle order before the threads start. Made by build for the threads on offer,
+  // and again by a step that finds the thread count or the mesh changed.
+  Array<std::int32_t> blockSpringStart;  // block b's springs: blockSprings[blockSpringStart[b] ...]
+  Array<std::int32_t> blockSprings;
   Array<std::uint32_t> windDraws;
+  int blockCount = 0;
+  std::size_t blockParticles = 0, blockSpringTotal = 0;  // the mesh the blocks were made for
 };
 
 }  // namespace sv
