@@ -1,4 +1,5 @@
-// See RegexOracle.h. One compiled expression per pattern text, kept for the whole run.
+// See RegexOracle.h. One compiled expression per pattern, kept for the whole run and found by the
+// address of the pattern's text (a long text compared on every look-up would cost more than the match).
 #include "RegexOracle.h"
 
 #include <locale>
@@ -8,13 +9,13 @@
 namespace sv::testing {
 
 bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<std::string>& groups) {
-  static std::map<std::string, std::regex> compiled;
-  auto [oracle, added] = compiled.try_emplace(pattern);
+  static std::map<const std::string*, std::regex> compiled;
+  static std::match_results<std::string_view::const_iterator> match;
+  auto [oracle, added] = compiled.try_emplace(&pattern);
   if (added) {
     oracle->second.imbue(std::locale::classic());
     oracle->second.assign(pattern);
   }
-  std::match_results<std::string_view::const_iterator> match;
   groups.clear();
   if (!std::regex_search(line.begin(), line.end(), match, oracle->second, std::regex_constants::match_continuous)) {
     return false;

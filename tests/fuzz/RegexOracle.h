@@ -9,7 +9,7 @@
 
 namespace sv::testing {
 
-// Matches `pattern` at the start of `line`. On a match, `groups` holds every group (empty for one
+// Matches `pattern` at the start of `line`; `pattern` must stay where it is for the whole run. On a match, `groups` holds every group (empty for one
 // that took no part) and the result is true.
 bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<std::string>& groups);
 
