@@ -29,16 +29,6 @@ class Array : public Object {
   Array() = default;
   explicit Array(std::size_t length) { setLength(length); }
   Array(const Array& other) { *this = other; }
-  // A moved-from array is empty, not a length without storage.
-  Array(Array&& other) noexcept { *this = std::move(other); }
-  Array& operator=(Array&& other) noexcept {
-    if (this != &other) {
-      data_ = std::move(other.data_);
-      length_ = std::exchange(other.length_, 0);
-      capacity_ = std::exchange(other.capacity_, 0);
-    }
-    return *this;
-  }
   Array& operator=(const Array& other) {
     if (this != &other) {
       reserveExactly(other.length_);
