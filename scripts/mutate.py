@@ -10,6 +10,7 @@ all of them pass, and INVALID when it does not compile (or no test binary links 
   mutate.py run    --mutants mutants.tsv [--ids 3,17,...] [--out results.tsv]
   mutate.py sole    results.tsv                               # per test: kills, and kills no other test makes
   mutate.py compare results-full.tsv results-trimmed.tsv     # kills lost by the trimmed suite
+  mutate.py map    --mutants mutants.tsv --commit C > mapped.tsv   # the same mutants on a later tree
 
 The tree is a git clone (default mutate/tree) configured once in --build (default
 mutate/build) with -DCMAKE_BUILD_TYPE=Release -DSV_BUILD_TESTS=ON. To judge a trimmed suite, run
@@ -279,6 +280,37 @@ def cmd_sole(args):
         print("%4d kills %4d sole  %s  %s" % (kills[t], len(sole.get(t, [])), t, ",".join(sole.get(t, [])[:12])))
 
 
+def cmd_map(args):
+    """Carries mutants listed on an older commit over to the tree: same file, a line with the very same
+    text (the neighbouring lines break ties, then the distance). Mutants whose line is gone are listed on
+    standard error; the rest keep their ids, so results on the two trees compare mutant by mutant."""
+    def lines_at(commit, path):
+        shown = subprocess.run(["git", "-C", args.tree, "show", "%s:%s" % (commit, path)], capture_output=True,
+                               text=True, errors="replace")
+        return shown.stdout.split("\n")
+
+    def lines_now(path):
+        try:
+            with open(os.path.join(args.tree, path)) as f:
+                return f.read().split("\n")
+        except FileNotFoundError:
+            return []
+
+    gone = 0
+    for i, (path, number, column, original, replacement, kind) in read_mutants(args.mutants):
+        old, new = lines_at(args.commit, path), lines_now(path)
+        text = old[number - 1]
+        near = lambda lines, k: (lines[k - 2] if k > 1 else None, lines[k] if k < len(lines) else None)
+        hits = sorted((k for k, line in enumerate(new, 1) if line == text),
+                      key=lambda k: (-sum(a == b for a, b in zip(near(new, k), near(old, number))), abs(k - number)))
+        if not hits:
+            gone += 1
+            print("gone\t%d\t%s:%d\t%s" % (i, path, number, text.strip()), file=sys.stderr)
+            continue
+        print("\t".join([str(i), path, str(hits[0]), str(column), kind, original, replacement]))
+    print("%d gone" % gone, file=sys.stderr)
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--tree", default="mutate/tree")
@@ -298,8 +330,11 @@ def main():
     c = sub.add_parser("compare")
     c.add_argument("full")
     c.add_argument("trimmed")
+    m = sub.add_parser("map")
+    m.add_argument("--mutants", required=True)
+    m.add_argument("--commit", required=True)
     args = p.parse_args()
-    {"list": cmd_list, "run": cmd_run, "compare": cmd_compare, "sole": cmd_sole}[args.command](args)
+    {"list": cmd_list, "run": cmd_run, "compare": cmd_compare, "sole": cmd_sole, "map": cmd_map}[args.command](args)
 
 
 if __name__ == "__main__":
