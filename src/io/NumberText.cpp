@@ -37,14 +37,7 @@ double realFromText(std::string_view text) {
   return strtodClassic(text);
 }
 
-std::int32_t integerFromText(std::string_view text) {
-  // Up to nine plain digits cannot reach the limits: the common case, without the checks below.
-  if (text.size() <= 9) {
-    std::int32_t value = 0;
-    std::size_t i = 0;
-    while (i < text.size() && static_cast<unsigned>(text[i] - '0') <= 9) value = value * 10 + (text[i++] - '0');
-    if (i == text.size()) return value;
-  }
+std::int32_t integerFromAnyText(std::string_view text) {
   std::size_t i = 0;
   const bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;

@@ -361,21 +361,25 @@ bool OBJ3D::resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndi
 
 bool OBJ3D::resolve(std::int32_t& index, const ElementNumbering& numbers, const Naming& naming) {
   const ElementNumbering::Lookup found = numbers.find(index);
-  using Kind = ElementNumbering::Lookup::Kind;
-  if (found.kind == Kind::kept) {
+  if (found.kind == ElementNumbering::Lookup::Kind::kept) {
     index = found.keptNumber;
     return true;
   }
+  reportUnresolved(index, found, numbers.count(), naming);
+  return false;
+}
+
+void OBJ3D::reportUnresolved(std::int32_t index, const ElementNumbering::Lookup& found, std::int32_t count,
+                             const Naming& naming) {
   const std::string who =
       naming.corner > 0 ? "face corner " + std::to_string(naming.corner) : std::string(naming.element);
   const std::string names = who + " names " + naming.kind + " " + std::to_string(index);
   const std::string skipped = std::string("; ") + naming.element + " skipped";
-  if (found.kind == Kind::dropped) {
+  if (found.kind == ElementNumbering::Lookup::Kind::dropped) {
     report(naming.line, names + ", which line " + std::to_string(found.droppedLine) + " dropped" + skipped);
   } else {
-    report(naming.line, names + ", but " + rangeText(naming.kinds, numbers.count()) + skipped);
+    report(naming.line, names + ", but " + rangeText(naming.kinds, count) + skipped);
   }
-  return false;
 }
 
 void OBJ3D::report(std::size_t line, const std::string& message) {

@@ -105,6 +105,8 @@ class OBJ3D : public Object {
   void commitPendingElements();
   bool resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals);
   bool resolve(std::int32_t& index, const ElementNumbering& numbers, const Naming& naming);
+  void reportUnresolved(std::int32_t index, const ElementNumbering::Lookup& found, std::int32_t count,
+                        const Naming& naming);
   void report(std::size_t line, const std::string& message);
 
   // patterns["#"], looked up once: map nodes stay where they are.
