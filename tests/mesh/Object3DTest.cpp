@@ -1,5 +1,6 @@
 // What Object3D's add operations store for the reader: coordinates scaled by 5, normals negated, indices
-// from 1-based to 0-based. (Growth, trimming and the report lines show in the shipped model's test.)
+// from 1-based to 0-based, into arrays that start at 256 elements. (Growth, trimming and the report
+// lines show in the shipped model's test.)
 #include "mesh/Object3D.h"
 
 #include <array>
@@ -12,6 +13,9 @@ namespace {
 
 TEST(Object3DAdd, ScalesNegatesAndCountsFromZero) {
   Object3D mesh;
+  EXPECT_EQ((std::array{mesh.vertices.length(), mesh.normals.length(), mesh.faces.length(),
+                        mesh.faceNormalIndices.length(), mesh.springs.length()}),
+            (std::array<std::size_t, 5>{256, 256, 256, 256, 256}));
   mesh.addVertex(-0.5, 0.25, 0);
   mesh.addNormal(0, 1, 0);  // negated, zeros included
   mesh.addFace({1, 2, 3}, {70, 80, 90}, {4, 5, 6});

@@ -58,7 +58,7 @@ TEST(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCornersN
     Object3D mesh;
     for (double v : {0, 1, 2}) mesh.addVertex(v == 1, v == 2, 0), mesh.addNormal(v == 1, v == 2, 0);
     for (FaceIndices face : {FaceIndices{1, 2, 3}, {1, 2, 3}, {1, 2, 4}})
-      mesh.addFace(face, {}, face.c == 4 ? face : normals);
+      mesh.addFace(face, {}, face.c == 4 ? FaceIndices{1, 2, 3} : normals);  // only the vertex is missing
     mesh.build();
     mesh.vertices[1] = {6, 1, 0, 0};  // away from its rest position (5, 0, 0)
     mesh.position = {x, y, z, 0}, mesh.faceMarks[0] = 2, mesh.faceMarks[1] = 1;
