@@ -182,8 +182,9 @@ void Object3D::buildBlocks(int blocks) {
 // bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
 // body force first and run in between.
 int Object3D::step(double dt) {
-  const int threads = threadsOffered();
-  if (particles.length() >= parallelFrom && threads > 1 && vertices.length() == particles.length()) {
+  const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
+  const int threads = large ? threadsOffered() : 1;
+  if (threads > 1) {
     if (!blocksFit(threads)) buildBlocks(threads);
     stepInParallel(dt);
   } else {
