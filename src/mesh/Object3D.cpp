@@ -263,14 +263,14 @@ void Object3D::applyBodyForces() {
   for (MeshParticle& p : particles) applyBodyForce(p, nextRandom(), swell);
 }
 
-void Object3D::applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const {
+inline void Object3D::applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const {
   pushWithHeading(p.force, p.mass * kWindCoefficient, draw);
   p.force.y = (p.mass * kVerticalCoefficient) * swell;
 }
 
 // The force on the spring's first end, along the line between the ends; the second end gets its
 // negation.
-Vec3D Object3D::springForce(const MeshSpring& s) const {
+inline Vec3D Object3D::springForce(const MeshSpring& s) const {
   const MeshParticle& a = particles[static_cast<std::size_t>(s.first)];
   const MeshParticle& b = particles[static_cast<std::size_t>(s.second)];
   Vec3D dp;
@@ -299,7 +299,7 @@ void Object3D::applyAnchorsAndIntegrate(double dt) {
   for (std::size_t i = 0; i < vertices.length(); ++i) applyAnchorAndIntegrate(i, dt);
 }
 
-void Object3D::applyAnchorAndIntegrate(std::size_t particle, double dt) {
+inline void Object3D::applyAnchorAndIntegrate(std::size_t particle, double dt) {
   MeshParticle& p = particles[particle];
   Vec3D dir = p.displacement;
   const double len = dir.normalize();
