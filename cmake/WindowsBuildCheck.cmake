@@ -1,4 +1,5 @@
-# Configures and builds springview for Windows with mingw-w64 and checks that a PE executable came out.
+# Configures the Windows build (springview and the reader's tests) with mingw-w64, builds springview and
+# checks that a PE executable came out.
 # Run as: cmake -DSOURCE_DIR=... -DBINARY_DIR=... -P WindowsBuildCheck.cmake
 foreach(variable SOURCE_DIR BINARY_DIR)
   if(NOT DEFINED ${variable})
@@ -9,7 +10,7 @@ endforeach()
 execute_process(
   COMMAND ${CMAKE_COMMAND} -G Ninja -S ${SOURCE_DIR} -B ${BINARY_DIR}
           -DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
-          -DSV_BUILD_TESTS=OFF -DSV_BUILD_BENCH=OFF
+          -DSV_BUILD_TESTS=ON -DSV_BUILD_BENCH=OFF
   RESULT_VARIABLE configured)
 if(NOT configured EQUAL 0)
   message(FATAL_ERROR "configuring the Windows build failed")

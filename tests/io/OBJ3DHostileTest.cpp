@@ -13,10 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 namespace sv {
 namespace {
 
@@ -70,24 +66,14 @@ TEST(OBJ3DHostileTest, ManyMegabytesOfLongLinesLoad) {
   EXPECT_EQ(r->reader.input, nullptr);
 }
 
-// Numbers are read as in the "C" locale whatever the process uses. A comma-decimal locale is
-// compiled into a fresh directory; where the system cannot compile one, the test is skipped.
+// Numbers are read as in the "C" locale whatever the process uses; where the system has no
+// decimal-comma locale, the test is skipped.
 TEST(OBJ3DHostileTest, DecimalCommaLocaleChangesNothing) {
   const testing::ScratchDir dir;
-  const std::string command = "localedef -i de_DE -f UTF-8 '" + dir.path + "/de_DE.UTF-8' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef could not make de_DE.UTF-8";
-  setenv("LOCPATH", dir.path.c_str(), 1);
-  {
-    // The C library keeps a copy of the LOCPATH list it parsed for good; that is not ours to free.
-#if defined(__SANITIZE_ADDRESS__)
-    const __lsan::ScopedDisabler keptByTheCLibrary;
-#endif
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 cannot be selected";
-  }
+  if (const std::string why = testing::useDecimalCommaLocale(dir); !why.empty()) GTEST_SKIP() << why;
   ASSERT_EQ(std::strtod("0.5", nullptr), 0.0) << "the locale in force does not use a decimal comma";
   const auto r = loadText("o a\nv 0.5 -1.25e+2 3.75\nvn 0.125 1 -0.5\nk 1 1\n");
-  std::setlocale(LC_ALL, "C");
-  unsetenv("LOCPATH");
+  testing::useClassicLocale();
   EXPECT_EQ(describe(r->mesh()), "v2.5,-625,18.75 n-0.125,-1,0.5 k0,0 ");
 }
 
@@ -103,7 +89,9 @@ TEST(NumberTextTest, RandomNumbersOfThePatternFormsConvertAsStrtodAndAtoi) {
       const char* signs[] = {"", "+", "-"};
       text += std::string(random() % 2 ? "e" : "E") + signs[random() % 3] + digits(3);
     }
-    const double expected = std::strtod(text.c_str(), nullptr), actual = realFromText(text);
+    // A second minus leaves no number: +0, as the C library gives (mingw-w64's own strtod says -0).
+    const double expected = text.starts_with("--") ? 0.0 : std::strtod(text.c_str(), nullptr);
+    const double actual = realFromText(text);
     ASSERT_EQ(std::memcmp(&expected, &actual, sizeof actual), 0) << text;
     if (text.find_first_of(".") == std::string::npos && text.size() < 10) {
       ASSERT_EQ(integerFromText(text), std::atoi(text.c_str())) << text;

@@ -6,8 +6,10 @@
 #include "io/OBJ3D.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -15,6 +17,19 @@
 #include <string>
 
 #include <gtest/gtest.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+#ifdef _WIN32
+#include <direct.h>
+#include <io.h>
+// The Windows build's tests run under Wine: mkdtemp from the Microsoft C runtime's own calls.
+inline char* mkdtemp(char* pattern) {
+  return _mktemp_s(pattern, std::strlen(pattern) + 1) == 0 && _mkdir(pattern) == 0 ? pattern : nullptr;
+}
+#endif
 
 namespace sv::testing {
 
@@ -43,7 +58,12 @@ inline bool isSoundMesh(const OBJ3D& reader) {
 // A new directory under the test's temporary folder, removed with everything in it.
 struct ScratchDir {
   std::string path = ::testing::TempDir() + "sv-io-XXXXXX";
-  ScratchDir() { EXPECT_NE(mkdtemp(path.data()), nullptr) << path; }
+  ScratchDir() {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '\\', '/');  // messages escape a backslash; a slash stays as it is
+#endif
+    EXPECT_NE(mkdtemp(path.data()), nullptr) << path;
+  }
   ~ScratchDir() {
     std::error_code ignored;  // a destructor must not throw
     std::filesystem::remove_all(path, ignored);
@@ -53,6 +73,35 @@ struct ScratchDir {
     return path + "/" + name;
   }
 };
+
+// Makes the process's C locale one that writes numbers with a decimal comma (on Linux compiled into
+// `dir`); returns why it cannot, or nothing. useClassicLocale undoes it.
+inline std::string useDecimalCommaLocale(const ScratchDir& dir) {
+#ifdef _WIN32
+  (void)dir;
+  for (const char* name : {"de-DE", "German_Germany.1252"}) {
+    if (std::setlocale(LC_ALL, name) != nullptr) return {};
+  }
+  return "no German locale can be selected";
+#else
+  const std::string command = "localedef -i de_DE -f UTF-8 '" + dir.path + "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return "localedef could not make de_DE.UTF-8";
+  setenv("LOCPATH", dir.path.c_str(), 1);
+  // The C library keeps a copy of the LOCPATH list it parsed for good; that is not ours to free.
+#if defined(__SANITIZE_ADDRESS__)
+  const __lsan::ScopedDisabler keptByTheCLibrary;
+#endif
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) return "de_DE.UTF-8 cannot be selected";
+  return {};
+#endif
+}
+
+inline void useClassicLocale() {
+  std::setlocale(LC_ALL, "C");
+#ifndef _WIN32
+  unsetenv("LOCPATH");
+#endif
+}
 
 struct LoadResult {
   ScratchDir dir;
