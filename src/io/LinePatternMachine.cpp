@@ -349,7 +349,8 @@ bool LinePattern::Engine::run(const unsigned char* subject, std::size_t size) {
         pc = in.target;
         break;
       case Op::mark:
-        push({Backtrack::Kind::mark, in.slot, offsets[in.slot], 0});
+        // With no choice left behind, a failure ends the match and nothing needs the old value back.
+        if (top > 0) push({Backtrack::Kind::mark, in.slot, offsets[in.slot], 0});
         offsets[in.slot] = position;
         ++pc;
         break;
