@@ -1,6 +1,7 @@
 // One compiled line pattern of the model reader, matched at the start of a line. On Linux it is PCRE2
-// with its JIT compiler, whose matching keeps its backtracking state on the heap under a match limit,
-// so a line of megabytes costs time in proportion to its length and never stack.
+// with its JIT compiler, on Windows the reader's own matching machine (LinePatternMachine.cpp); both
+// keep their backtracking state on the heap under a match limit, so a line of megabytes costs time in
+// proportion to its length and never stack.
 #pragma once
 
 #include "core/Object.h"

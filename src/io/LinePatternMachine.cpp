@@ -47,8 +47,9 @@ ByteSet space() {
   return set;
 }
 
-// set: one byte of the set. run: min to max bytes of the set, as many as there are first.
-// split: try `next` first, `other` when that fails. mark: a group's start or end offset to slot `slot`.
+// set: one byte of the set. run: min to max bytes of the set, as many as there are first. split: go on
+// with the next instruction, and try `target` when that fails. mark: the offset into slot `slot` (2g
+// and 2g + 1 are group g's start and end; group 0 is the whole match).
 enum class Op : std::uint8_t { set, run, split, jump, mark, lineStart, match };
 
 struct Instruction {
@@ -227,23 +228,13 @@ class Compiler {
         return word;
       case 'W':
         return word.inverted();
-      case 't':
-        set.add('\t');
-        return set;
-      case 'n':
-        set.add('\n');
-        return set;
-      case 'r':
-        set.add('\r');
-        return set;
-      case 'f':
-        set.add('\f');
-        return set;
-      case 'v':
-        set.add('\v');
-        return set;
       default:
         break;
+    }
+    const std::string_view controls = "t\tn\nr\rf\fv\v";  // each letter, then the byte it stands for
+    if (const auto at = controls.find(c); at != std::string_view::npos && at % 2 == 0) {
+      set.add(static_cast<unsigned char>(controls[at + 1]));
+      return set;
     }
     const auto u = static_cast<unsigned char>(c);
     if ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) fail("unsupported escape");
