@@ -4,12 +4,11 @@
 
 #include "core/Motion.h"
 #include "core/Random.h"
+#include "core/TurnTable.h"
+#include "core/WorkerPool.h"
 
 #include <cmath>
 #include <cstdio>
-#ifdef _OPENMP
-#include <omp.h>
-#endif
 
 namespace sv {
 
@@ -177,33 +176,36 @@ void Object3D::buildBlocks(int blocks) {
   }
 }
 
-// Passes that only touch their own particle are walked together per particle (clear, wind and
-// vertical force; anchor and integration): none reads what another particle's pass writes, so the
-// bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
+// The wind draws come first, one per particle in particle order, so the threads can take theirs in
+// any order. Passes that only touch their own particle are walked together per particle (clear, wind
+// and vertical force; anchor and integration): none reads what another particle's pass writes, so
+// the bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
 // body force first and run in between.
 int Object3D::step(double dt) {
+  drawWinds();
+  const double swell = std::sin(time * kPi / kPeriodDivisor);
+  WorkerPool& pool = WorkerPool::shared();
   const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
-  const int threads = large ? threadsOffered() : 1;
+  const int threads = large ? pool.threadCount() : 1;
   if (threads > 1) {
     if (!blocksFit(threads)) buildBlocks(threads);
-    stepInParallel(dt);
+    stepInParallel(pool, dt, swell);
   } else {
-    applyBodyForces();
+    applyBodyForces(0, particles.length(), swell);
     applyMeshSprings();
-    applyAnchorsAndIntegrate(dt);
+    applyAnchorsAndIntegrate(0, vertices.length(), dt);
   }
   time += dt;
   return 0;
 }
 
-// On one thread the serial loops are the step.
-int Object3D::threadsOffered() {
-#ifdef _OPENMP
-  return omp_get_max_threads();
-#else
-  return 1;
-#endif
+void Object3D::drawWinds() {
+  if (windDraws.length() != particles.length()) windDraws.setLength(particles.length());
+  for (std::uint32_t& draw : windDraws) draw = nextRandom();
 }
+
+// As many blocks as the pool has threads; on one thread the serial loops are the step.
+int Object3D::threadsOffered() { return WorkerPool::shared().threadCount(); }
 
 bool Object3D::blocksFit(int blocks) const {
   return blockCount == blocks && blockParticles == particles.length() && blockSpringTotal == springs.length();
@@ -213,36 +215,24 @@ bool Object3D::blocksFit(int blocks) const {
 // thread takes a block of particles: their body forces, then the block's springs in ascending order,
 // each adding its force to the ends inside the block (a spring across two blocks is computed by both,
 // from the same positions, to the same bits), exactly as the serial spring loop adds them. Once every
-// block has its forces, each thread anchors and integrates its block. The draws stay in particle
-// order because they are taken before the threads start.
-void Object3D::stepInParallel(double dt) {
-  for (std::uint32_t& draw : windDraws) draw = nextRandom();
-  const double swell = std::sin(time * kPi / kPeriodDivisor);
-#ifdef _OPENMP
-#pragma omp parallel num_threads(blockCount)
-#endif
-  {
-#ifdef _OPENMP
-    const int team = omp_get_num_threads(), me = omp_get_thread_num();
-#else
-    const int team = 1, me = 0;
-#endif
-    // A team smaller than asked for (a thread limit) shares the blocks out.
-    for (int b = me; b < blockCount; b += team) applyForcesInBlock(b, swell);
-#ifdef _OPENMP
-#pragma omp barrier
-#endif
-    for (int b = me; b < blockCount; b += team) {
-      for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) applyAnchorAndIntegrate(i, dt);
-    }
-  }
+// block has its forces, each thread anchors and integrates its block.
+void Object3D::stepInParallel(WorkerPool& pool, double dt, double swell) {
+  // A team smaller than the blocks (a thread count changed since) shares them out.
+  pool.run([&](int member, int team) {
+    for (int b = member; b < blockCount; b += team) applyForcesInBlock(b, swell);
+  });
+  pool.run([&](int member, int team) {
+    for (int b = member; b < blockCount; b += team) applyAnchorsAndIntegrate(blockBegin(b), blockBegin(b + 1), dt);
+  });
 }
 
 void Object3D::applyForcesInBlock(int block, double swell) {
   const std::size_t begin = blockBegin(block), end = blockBegin(block + 1);
-  for (std::size_t i = begin; i < end; ++i) applyBodyForce(particles[i], windDraws[i], swell);
+  applyBodyForces(begin, end, swell);
   MeshParticle* const ps = particles.data();
-  auto inBlock = [&](std::int32_t i) { return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end; };
+  auto inBlock = [&](std::int32_t i) {
+    return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end;
+  };
   const auto last = static_cast<std::size_t>(blockSpringStart[block + 1]);
   for (auto e = static_cast<std::size_t>(blockSpringStart[block]); e < last; ++e) {
     const MeshSpring& s = springs[static_cast<std::size_t>(blockSprings[e])];
@@ -257,15 +247,17 @@ void Object3D::applyForcesInBlock(int block, double swell) {
 }
 
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
-// start of the step (period 20).
-void Object3D::applyBodyForces() {
-  const double swell = std::sin(time * kPi / kPeriodDivisor);
-  for (MeshParticle& p : particles) applyBodyForce(p, nextRandom(), swell);
-}
-
-inline void Object3D::applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const {
-  pushWithHeading(p.force, p.mass * kWindCoefficient, draw);
-  p.force.y = (p.mass * kVerticalCoefficient) * swell;
+// start of the step (period 20). The headings' sines and cosines are scattered over a table of 1 MiB,
+// so each is fetched a few particles ahead of its use.
+void Object3D::applyBodyForces(std::size_t begin, std::size_t end, double swell) {
+  constexpr std::size_t kFetchAhead = 8;
+  const TurnTable& turns = TurnTable::instance();
+  for (std::size_t i = begin; i < end; ++i) {
+    if (i + kFetchAhead < end) __builtin_prefetch(&turns.forDraw(windDraws[i + kFetchAhead]));
+    MeshParticle& p = particles[i];
+    pushWithTurn(p.force, p.mass * kWindCoefficient, turns.forDraw(windDraws[i]));
+    p.force.y = (p.mass * kVerticalCoefficient) * swell;
+  }
 }
 
 // The force on the spring's first end, along the line between the ends; the second end gets its
@@ -295,8 +287,8 @@ void Object3D::applyMeshSprings() {
 
 // The anchor spring (rest length 0) draws each particle back to its rest position; then the particle
 // moves and its vertex follows.
-void Object3D::applyAnchorsAndIntegrate(double dt) {
-  for (std::size_t i = 0; i < vertices.length(); ++i) applyAnchorAndIntegrate(i, dt);
+void Object3D::applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt) {
+  for (std::size_t i = begin; i < end; ++i) applyAnchorAndIntegrate(i, dt);
 }
 
 inline void Object3D::applyAnchorAndIntegrate(std::size_t particle, double dt) {

@@ -7,6 +7,7 @@
 #include "core/DampedSpring.h"
 #include "core/Object.h"
 #include "core/Vec3D.h"
+#include "core/WorkerPool.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
 
@@ -31,8 +32,8 @@ class Object3D : public Object {
   virtual int build();
   virtual int step(double dt);
 
-  // Meshes of at least this many particles step on every core the OpenMP runtime offers
-  // (OMP_NUM_THREADS); smaller ones step on one, where starting the threads would cost more than
+  // Meshes of at least this many particles step on every thread of the shared WorkerPool (one per
+  // core, or SV_THREADS); smaller ones step on one, where waking the threads would cost more than
   // it saves. Either way the bits are the same. Measured on a 2-core machine; see BENCHMARKS.md.
   static constexpr std::size_t kParallelThreshold = 4096;
   std::size_t parallelFrom = kParallelThreshold;
@@ -57,18 +58,18 @@ class Object3D : public Object {
   static int threadsOffered();
   bool blocksFit(int blocks) const;
   std::size_t blockBegin(int block) const;
-  void stepInParallel(double dt);
+  void drawWinds();
+  void stepInParallel(WorkerPool& pool, double dt, double swell);
   void applyForcesInBlock(int block, double swell);
-  void applyBodyForces();
-  void applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const;
+  void applyBodyForces(std::size_t begin, std::size_t end, double swell);
   Vec3D springForce(const MeshSpring& s) const;
   void applyMeshSprings();
-  void applyAnchorsAndIntegrate(double dt);
+  void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
   void applyAnchorAndIntegrate(std::size_t particle, double dt);
 
   // For the threaded step: the particles in one block per thread, and each block's springs (those
   // with an end in it) in ascending order, a spring across two blocks in both; the wind draws of a
-  // step, taken in particle order before the threads start. Made by build for the threads on offer,
+  // step, taken in particle order before the forces. Made by build for the threads on offer,
   // and again by a step that finds the thread count or the mesh changed.
   Array<std::int32_t> blockSpringStart;  // block b's springs: blockSprings[blockSpringStart[b] ...]
   Array<std::int32_t> blockSprings;

@@ -2,13 +2,13 @@
 // above the size where the threads start, and a random mesh with the awkward springs on threads from
 // its first particle.
 #include "core/Random.h"
+#include "core/WorkerPool.h"
 #include "mesh/Object3D.h"
 #include "support/TestMeshes.h"
 
 #include <cstring>
 #include <functional>
 #include <limits>
-#include <omp.h>
 #include <utility>
 #include <vector>
 
@@ -23,7 +23,7 @@ std::vector<double> stateAfterSteps(const std::function<void(Object3D&)>& make, 
   Object3D mesh;
   make(mesh);
   mesh.parallelFrom = threads == 0 ? std::numeric_limits<std::size_t>::max() : parallelFrom;
-  omp_set_num_threads(threads == 0 ? 1 : threads);
+  WorkerPool::shared().setThreadCount(threads == 0 ? 1 : threads);
   seedRandom(3);
   for (int i = 0; i < 5; ++i) mesh.step(0.1);
   std::vector<double> state;
