@@ -31,6 +31,7 @@ import argparse
 import os
 import random
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -184,18 +185,21 @@ def failed_tests(name, output):
     return [name + ":" + t for t in dict.fromkeys(named)] if named else [name + ":*"]
 
 
-def run_tests(binaries, timeout):
+def run_tests(binaries, timeout, first_kill=False):
     """Runs every binary in its own directory; returns the failing tests as binary:Suite.Test (a binary
     that times out counts as binary:*timeout, one that dies without naming a test as binary:*). timeout
-    is one number for all, or a dict with each binary's own."""
+    is one number for all, or a dict with each binary's own. With first_kill, the binaries run quickest
+    first and the first that fails ends the run: the verdict needs no more."""
     failures = []
-    for name, path in sorted(binaries.items()):
-        limit = timeout[name] if isinstance(timeout, dict) else timeout
-        done = run_group([path, "--gtest_brief=1"], limit, cwd=os.path.dirname(path))
+    limit = lambda name: timeout[name] if isinstance(timeout, dict) else timeout
+    for name, path in sorted(binaries.items(), key=lambda item: (limit(item[0]), item[0]) if first_kill else item):
+        done = run_group([path, "--gtest_brief=1"], limit(name), cwd=os.path.dirname(path))
         if done is None:
             failures.append(name + ":*timeout")
         elif done.returncode != 0:
             failures.extend(failed_tests(name, done.stdout))
+        if failures and first_kill:
+            break
     return failures
 
 
@@ -230,7 +234,7 @@ def judge(args, mutant, binaries, test_timeout, e2e_timeout):
         relinked["viewer_e2e"] = binaries["viewer_e2e"]
     if not relinked and not viewer_relinked:
         return "INVALID", "no test links it"
-    failing = run_tests(relinked, test_timeout)
+    failing = run_tests(relinked, test_timeout, args.first_kill)
     ran = sorted(relinked)
     if window and not failing and viewer_relinked:
         failing, ran = run_e2e(args.build, e2e_timeout), ran + ["viewer_e2e"]
@@ -300,6 +304,38 @@ def cmd_list(args):
         print(mutant_line(i, mutant))
 
 
+class SavedObjects:
+    """Copies of the clean build's objects and archives (a few MB), times included. Putting them back
+    after a mutant, with the source's own time, leaves ninja nothing to recompile: only the programs the
+    mutant relinked are linked again."""
+
+    def __init__(self, build_dir):
+        self.build_dir, self.copies = build_dir, build_dir.rstrip("/") + ".saved"
+        shutil.rmtree(self.copies, ignore_errors=True)
+        self.saved = {}
+        for root, _, files in os.walk(build_dir):
+            for name in (n for n in files if n.endswith((".o", ".a"))):
+                path = os.path.join(root, name)
+                copy = os.path.join(self.copies, os.path.relpath(path, build_dir))
+                os.makedirs(os.path.dirname(copy), exist_ok=True)
+                shutil.copy2(path, copy)
+                self.saved[path] = (copy, os.stat(copy).st_mtime_ns)
+
+    def put_back(self, programs, since_ns):
+        for path, (copy, mtime) in self.saved.items():
+            if not os.path.exists(path) or os.stat(path).st_mtime_ns != mtime:
+                shutil.copy2(copy, path + ".tmp")
+                os.replace(path + ".tmp", path)
+        for path in programs:
+            if os.path.exists(path) and os.stat(path).st_mtime_ns >= since_ns:
+                os.remove(path)
+
+
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def read_mutants(path):
     rows = []
     with open(path) as f:
@@ -362,6 +398,8 @@ def cmd_run(args):
     if args.progress:
         print("%s clean runs: %s" % (args.progress, ", ".join("%s %.1fs" % item for item in sorted(clean.items()))),
               file=sys.stderr, flush=True)
+    saved = SavedObjects(args.build)
+    programs = list(binaries.values()) + [os.path.join(args.build, "springview")]
     wanted = {int(i) for i in args.ids.split(",")} if args.ids else None
     done_ids = read_done(([args.out] if args.out else []) + (args.done or []))  # resume: skip mutants judged
     out = open(args.out, "a") if args.out else sys.stdout
@@ -371,14 +409,21 @@ def cmd_run(args):
         path = os.path.join(args.tree, mutant[0])
         with open(path) as f:
             original = f.read()
-        t0 = time.time()
+        t0, cpu0 = time.time(), children_cpu()
+        stamp = os.stat(path)
+        time.sleep(0.05)
+        since = time.time_ns() - 20_000_000  # file times come from a coarser clock
         try:
             with open(path, "w") as f:
                 f.write(apply(original, mutant))
             status, detail = judge(args, mutant, binaries, test_timeout, e2e_timeout)
         finally:
+            # The clean objects come back, and the file with its old time; this order leaves a tree that
+            # builds right wherever a kill stops it.
+            saved.put_back(programs, since)
             with open(path, "w") as f:
                 f.write(original)
+            os.utime(path, ns=(stamp.st_atime_ns, stamp.st_mtime_ns))
         # Rebuilt at once, so that the next mutant's build holds only its own change and a binary relinks
         # only when that change reaches it.
         window = args.window_e2e and is_window_code(mutant[0])
@@ -386,12 +431,15 @@ def cmd_run(args):
         if not ok:
             sys.exit("the restored tree does not build:\n" + log)
         file, number, _, before, after, kind = mutant
-        row = [str(i), status, file, str(number), kind, before, after, detail, "%.0fs" % (time.time() - t0)]
+        # Wall time, and the processor time of the builds and tests, which a quiet machine's wall time
+        # comes close to (one job per worker).
+        row = [str(i), status, file, str(number), kind, before, after, detail, "%.0fs" % (time.time() - t0),
+               "cpu %.0fs" % (children_cpu() - cpu0)]
         out.write("\t".join(row) + "\n")
         out.flush()
         if args.progress:
-            print("%s %4d %-8s %s:%d %s" % (args.progress, i, status, file, number, row[-1]), file=sys.stderr,
-                  flush=True)
+            print("%s %4d %-8s %s:%d %s, %s" % (args.progress, i, status, file, number, row[-2], row[-1]),
+                  file=sys.stderr, flush=True)
 
 
 def read_results(paths):
@@ -413,6 +461,11 @@ def summarize(rows, survivors=None, out=sys.stdout):
     if killed + survived:
         print("killed / (killed + survived) = %d / %d = %.3f (a test that hangs counts as killing)" %
               (killed, killed + survived, killed / (killed + survived)), file=out)
+    seconds = lambda column: [float(r[column].split()[-1].rstrip("s")) for r in rows if len(r) > column]
+    wall, cpu = seconds(8), seconds(9)
+    if wall:
+        print("per mutant: %.0f s wall on average%s" % (sum(wall) / len(wall), ", %.0f s of processor time" %
+              (sum(cpu) / len(cpu)) if cpu else ""), file=out)
     if survivors:
         with open(survivors, "w") as f:
             f.writelines("\t".join(r) + "\n" for r in rows if r[1] == "SURVIVED")
@@ -477,7 +530,7 @@ def cmd_all(args):
             prepare_clone(root, commit, tree, build_dir)
             command = [sys.executable, os.path.abspath(__file__), "--tree", tree, "--build", build_dir, "run",
                        "--mutants", mutants, "--out", results[k], "--done"] + results + [
-                       "--claims", claims, "--window-e2e", "--progress", "[%d]" % k,
+                       "--claims", claims, "--window-e2e", "--first-kill", "--progress", "[%d]" % k,
                        "--timeout-factor", str(args.timeout_factor), "--build-timeout", str(args.build_timeout)]
             if args.ids:
                 command += ["--ids", args.ids]
@@ -497,8 +550,9 @@ def cmd_all(args):
         for out in (sys.stdout, f):
             print("commit %s, seed %d, %d mutants listed" % (commit[:12], args.seed, total), file=out)
             summarize(rows, os.path.join(run_dir, "survivors.tsv"), out)
-    if any(failed) or len(rows) < total:
-        sys.exit("%d of %d mutants judged; a worker failed (see above)" % (len(rows), total))
+    wanted = len(args.ids.split(",")) if args.ids else total
+    if any(failed) or len(rows) < wanted:
+        sys.exit("%d of %d mutants judged; a worker failed (see above)" % (len(rows), wanted))
 
 
 def cmd_compare(args):
@@ -589,6 +643,7 @@ def main():
     r.add_argument("--timeout-factor", type=float, default=5, help="a test's limit: its clean run times this")
     r.add_argument("--build-timeout", type=float, default=900)
     r.add_argument("--progress", help="print each verdict on standard error with this prefix")
+    r.add_argument("--first-kill", action="store_true", help="stop at the first failing test binary")
     a = sub.add_parser("all")
     a.add_argument("--dir", default="mutate", help="clones, builds and results, under the repository")
     a.add_argument("--count", type=int, default=320)
