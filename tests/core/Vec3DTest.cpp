@@ -1,7 +1,6 @@
-// Vec3D at the edges its callers meet (unset fields, normalising a zero vector, rotate's decimal
-// constant and a non-unit axis, a point on a triangle's edge; w never touched), the operations no part
-// of the program calls yet, against values worked by hand, and the steps' turn table, which must be
-// indistinguishable from rotate to the last bit for every one of its 65536 angles.
+// Vec3D at the edges its callers meet (unset fields, a zero vector normalised, rotate's decimal constant,
+// a non-unit axis, a point on an edge; w never touched) and in the operations no caller uses yet, worked
+// by hand; the steps' turn table must turn exactly as rotate for every one of its 65536 angles.
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
 

@@ -13,9 +13,6 @@
 namespace sv {
 namespace {
 
-using testing::describe;
-using testing::loadText;
-
 struct Row {
   std::string text, mesh, out = {}, err = {};  // err: each "@" stands for the file's path
 };
@@ -27,9 +24,9 @@ void expectLoad(const Row& row) {
     std::string text = row.text, err = row.err;
     for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size()))
       text.replace(at, 1, ending);
-    const auto r = loadText(text);
+    const auto r = testing::loadText(text);
     for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
-    EXPECT_EQ(describe(r->mesh()), row.mesh);
+    EXPECT_EQ(testing::describe(r->mesh()), row.mesh);
     EXPECT_EQ(r->out.substr(0, r->out.find("vtx   =")), row.out);  // build's count lines follow
     EXPECT_EQ(r->err, err);
     EXPECT_TRUE(testing::isSoundMesh(r->reader));
