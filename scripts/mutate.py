@@ -154,6 +154,7 @@ WINDOW_CODE = ("src/app/", "src/platform/")
 # Compiled only by the Windows cross build: no Linux test can judge a mutant there.
 WINDOWS_ONLY = {"src/io/LinePatternStdRegex.cpp"}
 STATUSES = ("KILLED", "SURVIVED", "INVALID", "TIMEOUT")
+KILLS = ("KILLED", "TIMEOUT")  # a test that hangs is a test that fails
 
 
 def run_group(command, timeout, **options):
@@ -560,11 +561,11 @@ def cmd_compare(args):
         with open(path) as f:
             return {line.split("\t")[0]: line.rstrip("\n").split("\t") for line in f if line.strip()}
     full, trimmed = load(args.full), load(args.trimmed)
-    lost = [row for i, row in full.items() if row[1] == "KILLED" and trimmed.get(i, [None, None])[1] == "SURVIVED"]
+    lost = [row for i, row in full.items() if row[1] in KILLS and trimmed.get(i, [None, None])[1] == "SURVIVED"]
     for row in lost:
         print("lost:", "\t".join(row[:8]))
-    killed = lambda rows: sum(r[1] == "KILLED" for r in rows.values())
-    valid = lambda rows: sum(r[1] in ("KILLED", "SURVIVED") for r in rows.values())
+    killed = lambda rows: sum(r[1] in KILLS for r in rows.values())
+    valid = lambda rows: sum(r[1] in KILLS + ("SURVIVED",) for r in rows.values())
     print("full: %d/%d killed; trimmed: %d/%d killed; lost: %d" %
           (killed(full), valid(full), killed(trimmed), valid(trimmed), len(lost)))
     sys.exit(1 if lost else 0)
@@ -578,7 +579,7 @@ def cmd_sole(args):
         with open(path) as f:
             for line in f:
                 row = line.rstrip("\n").split("\t")
-                if len(row) < 8 or row[1] != "KILLED":
+                if len(row) < 8 or row[1] not in KILLS:
                     continue
                 killers = row[7].split(" ")
                 for t in killers:
