@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   := cmake -G Ninja
 
-.PHONY: all deps test release run bench fuzz format clean
+.PHONY: all deps test release run bench fuzz mutate format clean
 
 all: test
 
@@ -29,6 +29,10 @@ bench: release
 
 fuzz: deps
 	@scripts/fuzz $(BUILD)/fuzz
+
+# Mutation testing of the committed HEAD on two workers, resumable (docs/mutation/README.md).
+mutate: deps
+	@scripts/mutate.py all
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

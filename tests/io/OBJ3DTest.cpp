@@ -13,9 +13,6 @@
 namespace sv {
 namespace {
 
-using testing::describe;
-using testing::loadText;
-
 struct Row {
   std::string text, mesh, out = {}, err = {};  // err: each "@" stands for the file's path
 };
@@ -25,12 +22,11 @@ void expectLoad(const Row& row) {
   for (const std::string ending : {"\n", "\r\n", "\r"}) {
     SCOPED_TRACE("file \"" + row.text + "\", ending of " + std::to_string(ending.size()));
     std::string text = row.text, err = row.err;
-    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size())) {
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size()))
       text.replace(at, 1, ending);
-    }
-    const auto r = loadText(text);
+    const auto r = testing::loadText(text);
     for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
-    EXPECT_EQ(describe(r->mesh()), row.mesh);
+    EXPECT_EQ(testing::describe(r->mesh()), row.mesh);
     EXPECT_EQ(r->out.substr(0, r->out.find("vtx   =")), row.out);  // build's count lines follow
     EXPECT_EQ(r->err, err);
     EXPECT_TRUE(testing::isSoundMesh(r->reader));
@@ -86,10 +82,11 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
        "@:13: face corner 1 names vertex 2147483647, but valid vertices are 1 to 3; face skipped\n"
        "@:14: spring names vertex 2147483647, but valid vertices are 1 to 3; spring skipped\n"},
       {"o a\nk 1 2\n", "", "", "@:2: spring names vertex 1, but the object has no vertices; spring skipped\n"},
-      // Faces and springs may name vertices of later lines; only the last object's elements count.
+      // Faces and springs may name vertices of later lines; only the last object counts, numbered afresh.
       {"o a\nk 1 3\nf 1//1 2//1 3//1\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n",
        "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 f0,1,2/0,0,0 k0,2 "},
-      {"o a\nv 1 2 3\nvn 0 0 1\nf 1//1 1//1 1//1\nk 1 1\no b\nv 4 5 6\n", "v20,25,30 "},
+      {"o a\nv 1 2 3\nv .5 0 0\nvn 1.0e999 0 0\nk 1 1\n" + kT + "f 1//1 2//1 3//2\nk 1 3\n",
+       kTMesh + "f0,1,2/0,0,1 k0,2 ", "", refused(3, "v") + "@:4: normal coordinate out of range; line skipped\n"},
       {"v 1 2 3\nk 1 1", "v5,10,15 k0,0 "},
       {"", ""},
       {kExample, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "", kExampleSaid},
