@@ -97,6 +97,20 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
   for (const Row& row : rows) expectLoad(row);
 }
 
+// A line over the limit is skipped as it streams past, however far past the limit it runs and wherever
+// its terminator falls (the last byte of a full buffer, a CR LF split between reads). It keeps its
+// number, and a v line its vertex number; the lines around it, one exactly at the limit, read as ever.
+TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
+  const std::size_t n = OBJ3D::kMaxLineLength;
+  const std::string skipped = ": line longer than " + std::to_string(n) + " bytes; line skipped\n";
+  for (const std::size_t over : {std::size_t{1}, std::size_t{2}, n + 3}) {  // n + 3: a CR LF across two reads
+    expectLoad({"o a\nv 1 2 3" + std::string(n - 7, ' ') + "\nv 4 5 6" + std::string(n - 7 + over, ' ') +
+                    "\nv 7 8 9\nk 1 2\nk 1 3\n" + std::string(n + over, 'x'),
+                "v5,10,15 v35,40,45 k0,1 ", "",
+                "@:3" + skipped + "@:5: spring names vertex 2, which line 3 dropped; spring skipped\n@:7" + skipped});
+  }
+}
+
 TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   const testing::ScratchDir dir;
   std::filesystem::create_directory(dir.path + "/a-directory.obj");
@@ -110,6 +124,12 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
       {dir.path + "/loop.obj", "Too many levels of symbolic links"},  // even with the rights to read any file
   };
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
+#ifndef _WIN32
+  std::filesystem::create_symlink("/dev/zero", dir.path + "/sphere_k.obj");  // one line that never ends
+  for (const std::string& device : {dir.path + "/sphere_k.obj", std::string("/dev/zero"), std::string("/dev/null")}) {
+    rows.emplace_back(device, "it is a character device, not a file");
+  }
+#endif
   OBJ3D reader;
   reader.open(dir.write("model.obj", "o a\nv 1 2 3\n"));
   for (const auto& [path, reason] : rows) {
