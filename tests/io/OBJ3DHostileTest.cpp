@@ -25,10 +25,9 @@ namespace {
 using testing::describe;
 using testing::loadText;
 
-// A third of the longest line read, so that a line may hold two of them and a few bytes more.
 std::string third(char c) { return std::string(OBJ3D::kMaxLineLength / 3, c); }
 
-// Long lines, blank runs and tails near the limit, and NUL bytes, which stay inside their line.
+// Lines of two runs of a third of the limit, blank runs and tails, and NUL bytes, kept inside a line.
 TEST(OBJ3DHostileTest, LinesUpToTheLimitAndNulBytesReadExactly) {
   const auto r = loadText("o " + third('n') + "\nv" + third(' ') + "1" + third('\t') + "2 3\nv 4 5 6 " + third('7') +
                           "\nk 1 2" + third(' ') + third('9') + "\n#" + third('#') + "\n" + third(' ') + "v\n" +
@@ -36,10 +35,9 @@ TEST(OBJ3DHostileTest, LinesUpToTheLimitAndNulBytesReadExactly) {
                           std::string("v 1 2 3\0junk\n\0\0\nvn 0 0 1\0\nk 1\0 1\nv\0 1 2 3\n", 42));
   EXPECT_EQ(describe(r->mesh()), "v5,10,15 v20,25,30 v5,10,1.77778 v5,10,15 n-0,-0,-1 k0,1 ");
   EXPECT_EQ(r->err, r->path + ":7: vertex coordinate out of range; line skipped\n");
-  EXPECT_EQ(r->out.substr(0, r->out.find("vtx")), "keyword " + std::string(64, 'x') + "[... " +
-                                                      std::to_string(third('x').size() - 64) +
-                                                      " more bytes] not found\nkeyword \\x00\\x00 not "
-                                                      "found\nkeyword v\\x00 not found\n");
+  EXPECT_EQ(r->out.substr(0, r->out.find("vtx")),
+            "keyword " + std::string(64, 'x') + "[... " + std::to_string(third('x').size() - 64) +
+                " more bytes] not found\n" + "keyword \\x00\\x00 not found\nkeyword v\\x00 not found\n");
 }
 
 // The file is read in blocks: wherever a block ends (inside a line, between the CR and the LF of a
