@@ -94,17 +94,35 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
   for (const Row& row : rows) expectLoad(row);
 }
 
+// A line over the limit is skipped as it streams past, wherever its end falls (a full buffer's last byte,
+// a CR LF across reads), keeping its number and a v line's vertex number; the lines around it read.
+TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
+  const std::size_t n = OBJ3D::kMaxLineLength;
+  const std::string skipped = ": line longer than " + std::to_string(n) + " bytes; line skipped\n";
+  for (const std::size_t over : {std::size_t{1}, std::size_t{2}, n + 3}) {  // n + 3: a CR LF across two reads
+    expectLoad({"o a\nv 1 2 3" + std::string(n - 7, ' ') + "\nv 4 5 6" + std::string(n - 7 + over, ' ') +
+                    "\nv 7 8 9\nk 1 2\nk 1 3\n" + std::string(n + over, 'x'),
+                "v5,10,15 v35,40,45 k0,1 ", "",
+                "@:3" + skipped + "@:5: spring names vertex 2, which line 3 dropped; spring skipped\n@:7" + skipped});
+  }
+}
+
 TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   const testing::ScratchDir dir;
   std::filesystem::create_directory(dir.path + "/a-directory.obj");
   const std::string unreadable = dir.write("unreadable.obj", "o a\n");
   std::filesystem::permissions(unreadable, std::filesystem::perms::none);
   std::filesystem::create_symlink(dir.path + "/loop.obj", dir.path + "/loop.obj");
+  std::filesystem::create_symlink("/dev/zero", dir.path + "/zero.obj");  // one line that never ends
+  const char* device = "it is a character device, not a file";
   std::vector<std::pair<std::string, std::string>> rows = {
       {dir.path + "/no-such-model.obj", "No such file or directory"},
       {dir.path + "/a-directory.obj", "it is a directory"},
       {dir.write("plain.obj", "o a\n") + "/inner.obj", "Not a directory"},
       {dir.path + "/loop.obj", "Too many levels of symbolic links"},  // even with the rights to read any file
+      {"/dev/zero", device},
+      {"/dev/null", device},
+      {dir.path + "/zero.obj", device},
   };
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
   OBJ3D reader;
