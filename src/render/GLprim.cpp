@@ -83,11 +83,7 @@ void unbindBuffers() {
 // afresh (thousands of page faults a frame). Kept up to this much, the same pages serve every frame.
 void keepFreedMemoryForTheNextFrame() {
 #ifdef __GLIBC__
-  static const bool kept = [] {
-    constexpr int kKeptBytes = 512 << 20;
-    return mallopt(M_TRIM_THRESHOLD, kKeptBytes) == 1;
-  }();
-  static_cast<void>(kept);
+  [[maybe_unused]] static const int kept = mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
 }
 
