@@ -6,6 +6,7 @@
 #include "core/Array.h"
 #include "core/DampedSpring.h"
 #include "core/Object.h"
+#include "core/TurnTable.h"
 #include "core/Vec3D.h"
 #include "core/WorkerPool.h"
 #include "mesh/FaceIndices.h"
@@ -31,6 +32,9 @@ class Object3D : public Object {
   virtual void addSpring(std::int32_t first, std::int32_t second);
   virtual int build();
   virtual int step(double dt);
+  // The same as `steps` calls of step(dt), to the bit, in fewer trips through memory: nothing else may
+  // draw from the random generator in between, as in the scene's frame of ten mesh steps.
+  int advance(int steps, double dt);
 
   // Meshes of at least this many particles step on every thread of the shared WorkerPool (one per
   // core, or SV_THREADS); smaller ones step on one, where waking the threads would cost more than
@@ -58,14 +62,17 @@ class Object3D : public Object {
   static int threadsOffered();
   bool blocksFit(int blocks) const;
   std::size_t blockBegin(int block) const;
+  static double swellAt(double t);
   void drawWinds();
-  void stepInParallel(WorkerPool& pool, double dt, double swell);
-  void applyForcesInBlock(int block, double swell);
   void applyBodyForces(std::size_t begin, std::size_t end, double swell);
+  void fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const;
+  static void applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell);
   Vec3D springForce(const MeshSpring& s) const;
   void applyMeshSprings();
+  void applyBlockSprings(int block);
   void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
-  void applyAnchorAndIntegrate(std::size_t particle, double dt);
+  void applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
+  static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
 
   // For the threaded step: the particles in one block per thread, and each block's springs (those
   // with an end in it) in ascending order, a spring across two blocks in both; the wind draws of a
