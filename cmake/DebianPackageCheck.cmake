@@ -33,13 +33,16 @@ if(failed OR NOT package)
   message(FATAL_ERROR "cpack made no package:\n${out}")
 endif()
 
-# dpkg-shlibdeps names the libraries' packages; a hand-written list would not name libpcre2 or libglfw3.
+# The dependencies are dpkg-shlibdeps' findings: the package of each library the binary links, with
+# the lowest version that has the symbols it uses.
 run("reading the package" dpkg-deb --field ${package} Depends)
+string(STRIP "${output}" output)
 foreach(library libc6 libstdc\\+\\+6 libglfw3 libpcre2-8-0 libgomp1)
   if(NOT output MATCHES "(^|, )${library} \\(>= ")
     message(FATAL_ERROR "the package does not depend on ${library}: ${output}")
   endif()
 endforeach()
+message(STATUS "${package} depends on ${output}")
 
 run("lintian" lintian --fail-on error ${package})
 message(STATUS "lintian on ${package}:\n${output}")
