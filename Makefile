@@ -3,7 +3,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE   := cmake -G Ninja
 
-.PHONY: all deps test release run bench fuzz format clean
+.PHONY: all deps test release run bench fuzz mutate package format clean
 
 all: test
 
@@ -29,6 +29,18 @@ bench: release
 
 fuzz: deps
 	@scripts/fuzz $(BUILD)/fuzz
+
+# Mutation testing of the committed HEAD on two workers, resumable (docs/mutation/README.md).
+mutate: deps
+	@scripts/mutate.py all
+
+# The Debian package and the Windows zip, each from a Release build of its own, checked, then copied
+# into $(BUILD)/package.
+package: deps
+	cmake -DSOURCE_DIR=$(CURDIR) -DBINARY_DIR=$(abspath $(BUILD))/package/debian -P cmake/DebianPackageCheck.cmake
+	cmake -DSOURCE_DIR=$(CURDIR) -DBINARY_DIR=$(abspath $(BUILD))/package/windows -P cmake/WindowsBuildCheck.cmake
+	cp $(BUILD)/package/debian/*.deb $(BUILD)/package/windows/*.zip $(BUILD)/package/
+	@ls -1 $(BUILD)/package/*.deb $(BUILD)/package/*.zip
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

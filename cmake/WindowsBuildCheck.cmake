@@ -1,5 +1,5 @@
-# Configures the Windows build (springview and the reader's tests) with mingw-w64, builds springview and
-# checks that a PE executable came out.
+# Configures the Windows build (springview and the reader's tests) with mingw-w64, builds springview,
+# checks that a PE executable came out, and packs it into the zip.
 # Run as: cmake -DSOURCE_DIR=... -DBINARY_DIR=... -P WindowsBuildCheck.cmake
 foreach(variable SOURCE_DIR BINARY_DIR)
   if(NOT DEFINED ${variable})
@@ -42,3 +42,29 @@ foreach(library USER32.DLL GDI32.DLL OPENGL32.DLL GLU32.DLL KERNEL32.DLL)
   endif()
 endforeach()
 message(STATUS "springview.exe links for Windows")
+
+# The zip: springview.exe (static, so no DLL beside it), the model and a README in one folder, unpacked
+# into an empty BINARY_DIR/unpacked for the end-to-end test under Wine.
+file(GLOB old ${BINARY_DIR}/*.zip)
+if(old)
+  file(REMOVE ${old})
+endif()
+get_filename_component(cmake_bin ${CMAKE_COMMAND} DIRECTORY)
+execute_process(COMMAND ${cmake_bin}/cpack -G ZIP WORKING_DIRECTORY ${BINARY_DIR} RESULT_VARIABLE failed
+                OUTPUT_VARIABLE out ERROR_VARIABLE out)
+file(GLOB zip ${BINARY_DIR}/*.zip)
+if(failed OR NOT zip)
+  message(FATAL_ERROR "cpack made no zip:\n${out}")
+endif()
+file(REMOVE_RECURSE ${BINARY_DIR}/unpacked)
+file(MAKE_DIRECTORY ${BINARY_DIR}/unpacked)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${BINARY_DIR}/unpacked
+                RESULT_VARIABLE failed)
+file(GLOB_RECURSE unpacked RELATIVE ${BINARY_DIR}/unpacked ${BINARY_DIR}/unpacked/*)
+get_filename_component(folder ${zip} NAME_WLE)
+set(expected ${folder}/README.txt ${folder}/sphere_k.obj ${folder}/springview.exe)
+list(SORT unpacked)
+if(failed OR NOT unpacked STREQUAL expected)
+  message(FATAL_ERROR "the zip holds ${unpacked}, not ${expected}")
+endif()
+message(STATUS "${zip} holds springview.exe, sphere_k.obj and README.txt")

@@ -5,6 +5,7 @@
 // meshes also step on all threads, against the same mesh on one.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
+#include "core/WorkerPool.h"
 #include "mesh/Object3D.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <map>
-#include <omp.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -173,7 +174,7 @@ void BM_ClothStep(benchmark::State& state) {
 BENCHMARK(BM_ClothStep);
 
 void BM_MeshStep(benchmark::State& state) {
-  omp_set_num_threads(1);  // thread CPU time sees only the calling thread
+  WorkerPool::shared().setThreadCount(1);  // thread CPU time sees only the calling thread
   seedRandom(1);
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));
@@ -225,8 +226,9 @@ double fastestStep(benchmark::State& state, Object3D& mesh) {
 // is the share the measured speedup implies, fork, join and memory limits included.
 void BM_MeshStepThreads(benchmark::State& state) {
   static std::map<std::int64_t, double> oneThread;
-  const int threads = state.range(1) == 0 ? omp_get_num_procs() : static_cast<int>(state.range(1));
-  omp_set_num_threads(threads);
+  const int threads = state.range(1) == 0 ? static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))
+                                          : static_cast<int>(state.range(1));
+  WorkerPool::shared().setThreadCount(threads);
   seedRandom(1);
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));
@@ -251,7 +253,7 @@ BENCHMARK(BM_MeshStepThreads)
 // Around the size where the mesh starts to use the threads: the serial loops (0) against the threaded
 // step on 2 threads, which is where the threshold comes from.
 void BM_MeshStepNearThreshold(benchmark::State& state) {
-  omp_set_num_threads(state.range(1) == 0 ? 1 : static_cast<int>(state.range(1)));
+  WorkerPool::shared().setThreadCount(state.range(1) == 0 ? 1 : static_cast<int>(state.range(1)));
   seedRandom(1);
   Object3D mesh;
   fillGrid(mesh, sideFor(state.range(0)));

@@ -11,14 +11,18 @@
 
 namespace sv {
 
-// force = (strength, 0, 0) turned about the y axis by the angle of a random draw; y stays 0 for the
+// force = (strength, 0, 0) turned about the y axis by a heading of the turn table; y stays 0 for the
 // body to set.
-inline void pushWithHeading(Vec3D& force, double strength, std::uint32_t draw) {
+inline void pushWithTurn(Vec3D& force, double strength, const TurnTable::SinCos& turn) {
   static constexpr Vec3D kTurningAxis{0.0, 1.0, 0.0};
   force.fill(0.0);
   force.x = strength;
-  const TurnTable::SinCos& turn = TurnTable::instance().forDraw(draw);  // rotate(angleOf(draw), axis)
   force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
+}
+
+// The same, turned by the angle of a random draw: rotate(angleOf(draw), axis).
+inline void pushWithHeading(Vec3D& force, double strength, std::uint32_t draw) {
+  pushWithTurn(force, strength, TurnTable::instance().forDraw(draw));
 }
 
 // One draw per call, so a body that calls it per particle draws in particle order.

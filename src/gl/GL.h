@@ -5,17 +5,21 @@
 // of the few constants used, so it needs no platform header on any system.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace sv::gl {
 
-using Enum = std::uint32_t;      // GLenum
-using Bitfield = std::uint32_t;  // GLbitfield
-using Int = std::int32_t;        // GLint
-using Sizei = std::int32_t;      // GLsizei
-using Float = float;             // GLfloat, GLclampf
-using Double = double;           // GLdouble
-using Boolean = std::uint8_t;    // GLboolean
+using Enum = std::uint32_t;       // GLenum
+using Bitfield = std::uint32_t;   // GLbitfield
+using Int = std::int32_t;         // GLint
+using Sizei = std::int32_t;       // GLsizei
+using Float = float;              // GLfloat, GLclampf
+using Double = double;            // GLdouble
+using Boolean = std::uint8_t;     // GLboolean
+using Uint = std::uint32_t;       // GLuint
+using Sizeiptr = std::ptrdiff_t;  // GLsizeiptr
+using Intptr = std::ptrdiff_t;    // GLintptr
 
 // Values as OpenGL defines them; the real binding checks each against the system header.
 inline constexpr Enum kPoints = 0x0000;
@@ -34,9 +38,14 @@ inline constexpr Enum kRgba = 0x1908;
 inline constexpr Enum kUnsignedByte = 0x1401;
 inline constexpr Enum kPackAlignment = 0x0D05;
 inline constexpr Enum kUnsignedInt = 0x1405;
+inline constexpr Enum kFloat = 0x1406;
 inline constexpr Enum kDouble = 0x140A;
 inline constexpr Enum kVertexArray = 0x8074;
 inline constexpr Enum kNormalArray = 0x8075;
+inline constexpr Enum kArrayBuffer = 0x8892;
+inline constexpr Enum kElementArrayBuffer = 0x8893;
+inline constexpr Enum kStaticDraw = 0x88E4;
+inline constexpr Enum kDynamicDraw = 0x88E8;
 inline constexpr Enum kNoError = 0;
 inline constexpr Bitfield kColorBufferBit = 0x4000;
 inline constexpr Bitfield kDepthBufferBit = 0x0100;
@@ -74,6 +83,18 @@ void vertexPointer(Int size, Enum type, Sizei stride, const void* pointer);
 void normalPointer(Enum type, Sizei stride, const void* pointer);
 void drawArrays(Enum mode, Int first, Sizei count);
 void drawElements(Enum mode, Sizei count, Enum type, const void* indices);
+
+// Buffer objects (GL 1.5, or GL_ARB_vertex_buffer_object before it). While a buffer is bound to
+// kArrayBuffer, vertexPointer and normalPointer take a byte offset into it in place of the pointer;
+// while one is bound to kElementArrayBuffer, drawElements does the same for its indices.
+// hasBufferObjects tells whether the current context has them (and finds their entry points); the
+// other five may be called only after it said yes for the context that is current.
+bool hasBufferObjects();
+void genBuffers(Sizei count, Uint* names);
+void deleteBuffers(Sizei count, const Uint* names);  // does nothing without a current context
+void bindBuffer(Enum target, Uint name);
+void bufferData(Enum target, Sizeiptr bytes, const void* data, Enum usage);
+void bufferSubData(Enum target, Intptr offset, Sizeiptr bytes, const void* data);
 
 // Read-back and queries, used by the offscreen pictures and their tests.
 void pixelStorei(Enum name, Int value);

@@ -1,7 +1,11 @@
 // The real binding: every function forwards to the system's OpenGL or GLU entry point of the same
 // name, with the same arguments. Linked into the viewer, the offscreen tools and the pixel tests.
+// The buffer-object functions are not exported by every system's GL library (Windows' opengl32 stops
+// at 1.1), so their entry points are looked up at run time once a context is current.
 #include "gl/GL.h"
 
+#include <cstring>
+#include <string>
 #include <type_traits>
 
 #ifdef _WIN32
@@ -9,6 +13,9 @@
 #endif
 #include <GL/gl.h>
 #include <GL/glu.h>
+#ifndef _WIN32
+#include <GL/glx.h>
+#endif
 
 namespace sv::gl {
 
@@ -23,6 +30,63 @@ static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALI
 static_assert(kUnsignedInt == GL_UNSIGNED_INT && kDouble == GL_DOUBLE && kVertexArray == GL_VERTEX_ARRAY &&
               kNormalArray == GL_NORMAL_ARRAY);
 static_assert(kColorBufferBit == GL_COLOR_BUFFER_BIT && kDepthBufferBit == GL_DEPTH_BUFFER_BIT);
+static_assert(kFloat == GL_FLOAT && sizeof(Uint) == sizeof(GLuint) && sizeof(Sizeiptr) == sizeof(void*));
+
+namespace {
+
+// The values of GL 1.5 and of GL_ARB_vertex_buffer_object alike; not every system's gl.h has them.
+static_assert(kArrayBuffer == 0x8892 && kElementArrayBuffer == 0x8893 && kStaticDraw == 0x88E4 &&
+              kDynamicDraw == 0x88E8);
+
+struct BufferEntryPoints {
+  void(APIENTRY* gen)(Sizei, Uint*) = nullptr;
+  void(APIENTRY* remove)(Sizei, const Uint*) = nullptr;
+  void(APIENTRY* bind)(Enum, Uint) = nullptr;
+  void(APIENTRY* data)(Enum, Sizeiptr, const void*, Enum) = nullptr;
+  void(APIENTRY* subData)(Enum, Intptr, Sizeiptr, const void*) = nullptr;
+
+  bool complete() const { return gen && remove && bind && data && subData; }
+};
+BufferEntryPoints buffers;
+
+// Windows answers for the current context; GLVND's GLX answers dispatch stubs that serve whatever
+// context is current, an EGL one included.
+template <typename Function>
+void lookUp(Function& entry, const std::string& name) {
+#ifdef _WIN32
+  const PROC found = wglGetProcAddress(name.c_str());
+  const auto value = reinterpret_cast<std::intptr_t>(found);
+  // Some drivers answer 1, 2, 3 or -1 instead of null for a name they lack.
+  entry = value >= -1 && value <= 3 ? nullptr : reinterpret_cast<Function>(found);
+#else
+  entry = reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name.c_str())));
+#endif
+}
+
+const char* glString(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
+
+// "major.minor" leads every version string of a desktop context, whatever follows it.
+bool versionAtLeast(int major, int minor) {
+  const char* version = glString(GL_VERSION);
+  if (version == nullptr) return false;
+  int found[2] = {0, 0};
+  for (int part = 0; part < 2; ++part, version += *version == '.') {
+    for (; *version >= '0' && *version <= '9'; ++version) found[part] = found[part] * 10 + (*version - '0');
+  }
+  return found[0] > major || (found[0] == major && found[1] >= minor);
+}
+
+bool hasExtension(const char* name) {
+  const char* list = glString(GL_EXTENSIONS);
+  const std::size_t length = std::strlen(name);
+  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
+    const bool starts = at == list || at[-1] == ' ', ends = at[length] == ' ' || at[length] == '\0';
+    if (starts && ends) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 void clearColor(Float red, Float green, Float blue, Float alpha) { glClearColor(red, green, blue, alpha); }
 void clear(Bitfield mask) { glClear(mask); }
@@ -56,6 +120,32 @@ void normalPointer(Enum type, Sizei stride, const void* pointer) { glNormalPoint
 void drawArrays(Enum mode, Int first, Sizei count) { glDrawArrays(mode, first, count); }
 void drawElements(Enum mode, Sizei count, Enum type, const void* indices) {
   glDrawElements(mode, count, type, indices);
+}
+
+// GL 1.5 names the functions without a suffix; the extension before it, with ARB.
+bool hasBufferObjects() {
+  const bool core = versionAtLeast(1, 5);
+  if (!core && !hasExtension("GL_ARB_vertex_buffer_object")) return false;
+  const std::string suffix = core ? "" : "ARB";
+  lookUp(buffers.gen, "glGenBuffers" + suffix);
+  lookUp(buffers.remove, "glDeleteBuffers" + suffix);
+  lookUp(buffers.bind, "glBindBuffer" + suffix);
+  lookUp(buffers.data, "glBufferData" + suffix);
+  lookUp(buffers.subData, "glBufferSubData" + suffix);
+  return buffers.complete();
+}
+void genBuffers(Sizei count, Uint* names) { buffers.gen(count, names); }
+// A scene may be torn down after its window let go of the context; its buffers then go with the context.
+void deleteBuffers(Sizei count, const Uint* names) {
+#ifdef _WIN32
+  if (wglGetCurrentContext() == nullptr) return;
+#endif
+  if (buffers.remove != nullptr) buffers.remove(count, names);
+}
+void bindBuffer(Enum target, Uint name) { buffers.bind(target, name); }
+void bufferData(Enum target, Sizeiptr bytes, const void* data, Enum usage) { buffers.data(target, bytes, data, usage); }
+void bufferSubData(Enum target, Intptr offset, Sizeiptr bytes, const void* data) {
+  buffers.subData(target, offset, bytes, data);
 }
 
 void pixelStorei(Enum name, Int value) { glPixelStorei(name, value); }

@@ -1,12 +1,15 @@
 // The recording binding: logs every call with its arguments instead of drawing, so tests can check
 // the exact sequence the drawing and the scene issue. Queries answer as a fresh context would (zeros,
-// nothing enabled, no error); read-back fills the buffer with zeros.
+// nothing enabled, no error); read-back fills the buffer with zeros. Buffer objects are kept in
+// memory, so a draw call logs the values it reads from them as from client arrays.
 #include "gl/GL.h"
 #include "gl/GLRecorder.h"
 
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
+#include <map>
 #include <vector>
 
 namespace sv::gl {
@@ -20,27 +23,68 @@ std::vector<GLCall>& log() {
 
 void record(const char* name, std::initializer_list<double> args) { log().push_back({name, args}); }
 
-// The client arrays as the drawing set them up; only three-component double arrays are read back.
+// Buffer objects as a context keeps them: numbered from 1, storage by name, one binding per target.
+struct BufferObjects {
+  bool offered = true;
+  Uint nextName = 1;
+  std::map<Uint, std::vector<unsigned char>> storage;
+  Uint arrayBinding = 0, elementBinding = 0;
+
+  Uint& binding(Enum target) { return target == kElementArrayBuffer ? elementBinding : arrayBinding; }
+  std::vector<unsigned char>* bound(Enum target) {
+    auto found = storage.find(binding(target));
+    return found == storage.end() ? nullptr : &found->second;
+  }
+};
+
+BufferObjects& bufferObjects() {
+  static BufferObjects objects;
+  return objects;
+}
+
+// The client arrays as the drawing set them up; only three-component double and float arrays are read
+// back, from client memory or from the buffer object bound when the pointer was set.
 struct ClientArray {
   bool enabled = false;
   Int size = 0;
   Enum type = 0;
   Sizei stride = 0;
   const void* pointer = nullptr;
+  Uint buffer = 0;
 
-  bool readable() const { return enabled && size == 3 && type == kDouble && pointer != nullptr; }
+  bool readable() const {
+    return enabled && size == 3 && (type == kDouble || type == kFloat) && (pointer != nullptr || buffer != 0);
+  }
+  // Where the element at offset bytes starts; null past the end of a buffer object, which reads as NaN.
+  const unsigned char* source(std::size_t offset, std::size_t bytes) const {
+    if (buffer == 0) return static_cast<const unsigned char*>(pointer) + offset;
+    const auto& storage = bufferObjects().storage;
+    const auto found = storage.find(buffer);
+    const std::size_t start = reinterpret_cast<std::size_t>(pointer) + offset;
+    return found == storage.end() || start + bytes > found->second.size() ? nullptr : found->second.data() + start;
+  }
   void append(std::vector<double>& out, std::size_t index) const {
-    const std::size_t step = stride == 0 ? 3 * sizeof(double) : static_cast<std::size_t>(stride);
-    const auto* at = static_cast<const unsigned char*>(pointer) + index * step;
-    double xyz[3];
-    std::memcpy(xyz, at, sizeof xyz);
-    out.insert(out.end(), xyz, xyz + 3);
+    const std::size_t component = type == kDouble ? sizeof(double) : sizeof(float);
+    const std::size_t step = stride == 0 ? 3 * component : static_cast<std::size_t>(stride);
+    const unsigned char* at = source(index * step, 3 * component);
+    for (std::size_t c = 0; c < 3; ++c) {
+      double value = std::numeric_limits<double>::quiet_NaN();
+      float single = 0;
+      if (at != nullptr && type == kDouble) std::memcpy(&value, at + c * component, component);
+      if (at != nullptr && type == kFloat) std::memcpy(&single, at + c * component, component), value = single;
+      out.push_back(value);
+    }
   }
 };
 
 ClientArray& clientArray(Enum array) {
   static ClientArray vertices, normals, other;
   return array == kVertexArray ? vertices : array == kNormalArray ? normals : other;
+}
+
+void setPointer(Enum array, Int size, Enum type, Sizei stride, const void* pointer) {
+  const bool enabled = clientArray(array).enabled;
+  clientArray(array) = {enabled, size, type, stride, pointer, bufferObjects().arrayBinding};
 }
 
 // A draw call is logged with its own arguments followed by what it reads for each vertex in order:
@@ -64,6 +108,7 @@ void recordColour(const char* name, Enum target, Enum pname, const Float* v) {
 
 const std::vector<GLCall>& GLRecorder::calls() { return log(); }
 void GLRecorder::clear() { log().clear(); }
+void GLRecorder::offerBufferObjects(bool offered) { bufferObjects().offered = offered; }
 
 void clearColor(Float red, Float green, Float blue, Float alpha) { record("glClearColor", {red, green, blue, alpha}); }
 void clear(Bitfield mask) { record("glClear", {double(mask)}); }
@@ -100,27 +145,70 @@ void disableClientState(Enum array) {
 }
 void vertexPointer(Int size, Enum type, Sizei stride, const void* pointer) {
   record("glVertexPointer", {double(size), double(type), double(stride)});
-  const bool enabled = clientArray(kVertexArray).enabled;
-  clientArray(kVertexArray) = {enabled, size, type, stride, pointer};
+  setPointer(kVertexArray, size, type, stride, pointer);
 }
 void normalPointer(Enum type, Sizei stride, const void* pointer) {
   record("glNormalPointer", {double(type), double(stride)});
-  const bool enabled = clientArray(kNormalArray).enabled;
-  clientArray(kNormalArray) = {enabled, 3, type, stride, pointer};
+  setPointer(kNormalArray, 3, type, stride, pointer);
 }
 void drawArrays(Enum mode, Int first, Sizei count) {
   std::vector<std::size_t> indices;
   for (Sizei i = 0; i < count; ++i) indices.push_back(static_cast<std::size_t>(first + i));
   recordDraw("glDrawArrays", {double(mode), double(first), double(count)}, indices);
 }
+// Indices come from the bound element buffer when there is one (indices is then an offset into it);
+// past its end they read as an index no array has.
 void drawElements(Enum mode, Sizei count, Enum type, const void* indices) {
   std::vector<std::size_t> read;
+  const std::vector<unsigned char>* buffer = bufferObjects().bound(kElementArrayBuffer);
   for (Sizei i = 0; type == kUnsignedInt && i < count; ++i) {
-    std::uint32_t index = 0;
-    std::memcpy(&index, static_cast<const unsigned char*>(indices) + i * sizeof index, sizeof index);
+    std::uint32_t index = UINT32_MAX;
+    if (buffer == nullptr) {
+      std::memcpy(&index, static_cast<const unsigned char*>(indices) + i * sizeof index, sizeof index);
+    } else if (const std::size_t at = reinterpret_cast<std::size_t>(indices) + i * sizeof index;
+               at + sizeof index <= buffer->size()) {
+      std::memcpy(&index, buffer->data() + at, sizeof index);
+    }
     read.push_back(index);
   }
   recordDraw("glDrawElements", {double(mode), double(count), double(type)}, read);
+}
+
+// Buffer objects: names, bindings and contents kept as a context keeps them, each call logged with
+// its numbers (not the bytes: the draw calls log what they read).
+bool hasBufferObjects() { return bufferObjects().offered; }
+void genBuffers(Sizei count, Uint* names) {
+  record("glGenBuffers", {double(count)});
+  for (Sizei i = 0; i < count; ++i) {
+    names[i] = bufferObjects().nextName++;
+    bufferObjects().storage[names[i]];
+  }
+}
+void deleteBuffers(Sizei count, const Uint* names) {
+  record("glDeleteBuffers", {double(count)});
+  BufferObjects& objects = bufferObjects();
+  for (Sizei i = 0; i < count; ++i) {
+    objects.storage.erase(names[i]);
+    for (Uint* binding : {&objects.arrayBinding, &objects.elementBinding})
+      *binding = *binding == names[i] ? 0 : *binding;
+  }
+}
+void bindBuffer(Enum target, Uint name) {
+  record("glBindBuffer", {double(target), double(name)});
+  bufferObjects().binding(target) = name;
+}
+void bufferData(Enum target, Sizeiptr bytes, const void* data, Enum usage) {
+  record("glBufferData", {double(target), double(bytes), double(usage)});
+  if (std::vector<unsigned char>* storage = bufferObjects().bound(target)) {
+    storage->assign(static_cast<std::size_t>(bytes), 0);
+    if (data != nullptr) std::memcpy(storage->data(), data, storage->size());
+  }
+}
+void bufferSubData(Enum target, Intptr offset, Sizeiptr bytes, const void* data) {
+  record("glBufferSubData", {double(target), double(offset), double(bytes)});
+  std::vector<unsigned char>* storage = bufferObjects().bound(target);
+  if (storage != nullptr && offset >= 0 && bytes >= 0 && std::size_t(offset + bytes) <= storage->size())
+    std::memcpy(storage->data() + offset, data, static_cast<std::size_t>(bytes));
 }
 
 void pixelStorei(Enum name, Int value) { record("glPixelStorei", {double(name), double(value)}); }

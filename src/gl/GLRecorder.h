@@ -13,6 +13,8 @@ class GLRecorder {
   // Every call since the last clear, oldest first.
   static const std::vector<GLCall>& calls();
   static void clear();
+  // Whether hasBufferObjects answers yes (the default), as a context of GL 1.5 or later would.
+  static void offerBufferObjects(bool offered);
 };
 
 }  // namespace sv::gl

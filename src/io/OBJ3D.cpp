@@ -91,25 +91,85 @@ std::size_t firstBlock(std::streambuf* source) {
   return std::min(OBJ3D::kReadBlock, static_cast<std::size_t>(end - here) + 1);
 }
 
-// Hands every line of the stream to `each`, reading it in blocks of OBJ3D::kReadBlock bytes: the
-// start of a line a block cuts moves to the front and the next block completes it, and a line longer
-// than the buffer doubles the buffer, so a line of any length arrives whole.
-template <typename Each>
-void forEachLine(std::istream& in, Each&& each) {
+// The most a line takes in the buffer: the longest line read and a CR LF after it. A buffer this full
+// that holds no line end is the start of a longer line.
+constexpr std::size_t kLineBuffer = OBJ3D::kMaxLineLength + 2;
+
+// How much of `text`, which starts inside a line being skipped, still belongs to that line: up to and
+// with its terminator, or all of it when the line goes on. `skipping` ends with the line, and
+// `lfMayFollow` tells that it ended at the last byte of `text` with a CR, whose LF may start the next read.
+std::size_t restOfSkippedLine(std::string_view text, bool& skipping, bool& lfMayFollow) {
+  std::string_view rest = text;
+  if (nextLine(rest).size() == text.size()) return text.size();
+  skipping = false;
+  lfMayFollow = rest.empty() && text.back() == '\r';
+  return text.size() - rest.size();
+}
+
+// Hands every line of the stream to `each`, reading it in blocks of at most kLineBuffer bytes: the
+// start of a line a block cuts moves to the front and the next block completes it. A line longer than
+// OBJ3D::kMaxLineLength goes to `tooLong` instead, with at least its first kMaxLineLength bytes; the
+// rest of it is dropped block by block as it streams past, so the buffer never grows beyond kLineBuffer.
+template <typename Each, typename TooLong>
+void forEachLine(std::istream& in, Each&& each, TooLong&& tooLong) {
   std::streambuf* source = in.rdbuf();
-  std::vector<char> buffer(firstBlock(source));
-  std::size_t held = 0;  // bytes in the buffer not yet handed out
+  std::vector<char> buffer(std::min(firstBlock(source), kLineBuffer));
+  std::size_t held = 0;      // bytes in the buffer not yet handed out
+  bool skipping = false;     // the buffer starts inside a line that is too long
+  bool lfMayFollow = false;  // the bytes before the buffer ended a skipped line with a CR
   for (bool atEnd = source == nullptr; !atEnd;) {
-    if (held == buffer.size()) buffer.resize(buffer.size() * 2);
+    if (held == buffer.size()) buffer.resize(std::min(buffer.size() * 2, kLineBuffer));
     const auto wanted = static_cast<std::streamsize>(buffer.size() - held);
     const std::streamsize got = source->sgetn(buffer.data() + held, wanted);
     held += got > 0 ? static_cast<std::size_t>(got) : 0;
     atEnd = got < wanted;
-    const std::string_view text(buffer.data(), held);
-    const std::size_t complete = atEnd ? held : endOfCompleteLines(text);
-    for (std::string_view lines = text.substr(0, complete); !lines.empty();) each(nextLine(lines));
-    std::memmove(buffer.data(), buffer.data() + complete, held - complete);
-    held -= complete;
+    std::string_view text(buffer.data(), held);
+    if (lfMayFollow && !text.empty()) {
+      if (text.front() == '\n') text.remove_prefix(1);
+      lfMayFollow = false;
+    }
+    if (skipping) text.remove_prefix(restOfSkippedLine(text, skipping, lfMayFollow));
+    const std::size_t complete = atEnd ? text.size() : endOfCompleteLines(text);
+    for (std::string_view lines = text.substr(0, complete); !lines.empty();) {
+      const std::string_view line = nextLine(lines);
+      if (line.size() > OBJ3D::kMaxLineLength) {
+        tooLong(line);
+      } else {
+        each(line);
+      }
+    }
+    text.remove_prefix(complete);
+    if (text.size() == kLineBuffer) {  // the start of a line that does not end within the buffer
+      tooLong(text);
+      skipping = true;
+      text.remove_prefix(restOfSkippedLine(text, skipping, lfMayFollow));
+    }
+    std::memmove(buffer.data(), text.data(), text.size());
+    held = text.size();
+  }
+}
+
+// What a path that can be opened but is no model file is, in the words of the open error; null for a
+// regular file, a pipe (read as a stream) and a path whose status is unknown (opening it tells why).
+// A device is refused before it is opened: many never end (/dev/zero, a terminal), and opening some acts.
+const char* unreadableKind(std::filesystem::file_type type) {
+  using Type = std::filesystem::file_type;
+  switch (type) {
+    case Type::directory:
+      return "a directory";
+    case Type::character:
+      return "a character device, not a file";
+    case Type::block:
+      return "a block device, not a file";
+    case Type::socket:
+      return "a socket, not a file";
+    case Type::regular:
+    case Type::fifo:
+    case Type::not_found:
+    case Type::none:
+      return nullptr;
+    default:
+      return "not a regular file";
   }
 }
 
@@ -147,7 +207,9 @@ int OBJ3D::open(const std::string& fileName) {
     return ModelFileError(printable(fileName) + ": cannot open the model file: " + reason);
   };
   std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec)) throw fail("it is a directory");
+  if (const char* kind = unreadableKind(std::filesystem::status(fileName, ec).type())) {
+    throw fail(std::string("it is ") + kind);
+  }
   errno = 0;
   auto stream = std::make_unique<std::ifstream>(fileName, std::ios::binary);
   if (!stream->is_open()) {
@@ -175,10 +237,16 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   startMesh();
   lastKeyword_ = {};
   lineNumber_ = 0;
-  forEachLine(in, [this](std::string_view line) {
-    ++lineNumber_;
-    interpret(line);
-  });
+  forEachLine(
+      in,
+      [this](std::string_view line) {
+        ++lineNumber_;
+        interpret(line);
+      },
+      [this](std::string_view start) {
+        ++lineNumber_;
+        skipLongLine(start);
+      });
   commitPendingElements();
   if (problemCount_ > kMaxReportedProblems) {
     std::fprintf(stderr, "%s: %zu more skipped lines not shown\n", sourceName_.c_str(),
@@ -186,6 +254,16 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   }
   currentMesh().build();
   return 0;
+}
+
+// A line too long to read: only its start is at hand. A v or vn line still takes its number, so that
+// the numbers of later lines do not shift, and whoever names it hears that this line dropped it.
+void OBJ3D::skipLongLine(std::string_view start) {
+  report(lineNumber_, "line longer than " + std::to_string(kMaxLineLength) + " bytes; line skipped");
+  if (!keywordPattern.matchAtStart(start)) return;
+  const std::string_view keyword = keywordPattern.group(1);
+  if (keyword == "v") vertexNumbers_.drop(lineNumber_);
+  if (keyword == "vn") normalNumbers_.drop(lineNumber_);
 }
 
 // One line: keyword, comment test, table look-ups, line operation. Only a keyword that starts with

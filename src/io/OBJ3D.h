@@ -35,13 +35,17 @@ class OBJ3D : public Object {
   static constexpr double kMaxCoordinate = 1e150;
   // Bytes of an unknown keyword shown in its message; the rest is replaced by a marker.
   static constexpr std::size_t kMaxShownKeyword = 64;
-  // Bytes read from the file at a time (a longer line grows the buffer to hold it).
+  // Bytes read from the file at a time.
   static constexpr std::size_t kReadBlock = std::size_t{1} << 20;
+  // The longest line read, terminator not counted; a longer one is skipped with a message while it
+  // streams past, so no file, however long its lines, makes the reader hold more than this.
+  static constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;
 
   OBJ3D();
 
   // Throws ModelFileError, naming the file and the reason, when the file cannot be opened (missing,
-  // unreadable, a directory); the reader is then left as it was.
+  // unreadable, a directory) or is a device or socket, which need not ever end; the reader is then
+  // left as it was. A pipe is read as a stream (opening one waits for its writer).
   virtual int open(const std::string& fileName);
   virtual int close();
   // Reads the open file (an empty one when none is open) and builds objects[currentIndex], which
@@ -95,6 +99,7 @@ class OBJ3D : public Object {
 
   Object3D& currentMesh();
   void interpret(std::string_view line);
+  void skipLongLine(std::string_view start);
   const KeywordEntry& lookUp(std::string_view keyword);
   void readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                  AddPoint add);

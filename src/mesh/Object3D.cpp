@@ -4,12 +4,12 @@
 
 #include "core/Motion.h"
 #include "core/Random.h"
+#include "core/TurnTable.h"
+#include "core/WorkerPool.h"
 
 #include <cmath>
 #include <cstdio>
-#ifdef _OPENMP
-#include <omp.h>
-#endif
+#include <utility>
 
 namespace sv {
 
@@ -177,72 +177,80 @@ void Object3D::buildBlocks(int blocks) {
   }
 }
 
-// Passes that only touch their own particle are walked together per particle (clear, wind and
-// vertical force; anchor and integration): none reads what another particle's pass writes, so the
-// bits equal separate sweeps, with fewer trips through memory. The springs need every particle's
-// body force first and run in between.
-int Object3D::step(double dt) {
+int Object3D::step(double dt) { return advance(1, dt); }
+
+// Each step takes its wind draws first, one per particle in particle order, so the threads can take
+// theirs in any order. Passes that only touch their own particle are walked together per particle:
+// none reads what another particle's pass writes, so the bits equal separate sweeps, with fewer trips
+// through memory. The springs need every particle's body force and run between the sweeps:
+//   body forces (1), springs (1), anchors and integration (1) with body forces (2), springs (2), ...
+// The vertices are written by the last step only: nothing reads them in between.
+int Object3D::advance(int steps, double dt) {
+  if (steps <= 0) return 0;
+  WorkerPool& pool = WorkerPool::shared();
   const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
-  const int threads = large ? threadsOffered() : 1;
-  if (threads > 1) {
-    if (!blocksFit(threads)) buildBlocks(threads);
-    stepInParallel(dt);
-  } else {
-    applyBodyForces();
-    applyMeshSprings();
-    applyAnchorsAndIntegrate(dt);
+  const int threads = large ? pool.threadCount() : 1;
+  if (threads > 1 && !blocksFit(threads)) buildBlocks(threads);
+  // pass(block) on every block, each on one thread; block -1 is the whole mesh on the calling thread.
+  auto everyBlock = [&](auto&& pass) {
+    if (threads == 1) return pass(-1);
+    pool.run([&](int member, int team) {
+      for (int b = member; b < blockCount; b += team) pass(b);
+    });
+  };
+  auto range = [&](int block, std::size_t length) {
+    return block < 0 ? std::pair<std::size_t, std::size_t>{0, length}
+                     : std::pair{blockBegin(block), blockBegin(block + 1)};
+  };
+
+  drawWinds();
+  const double swell = swellAt(time);
+  everyBlock([&](int block) {
+    const auto [begin, end] = range(block, particles.length());
+    applyBodyForces(begin, end, swell);
+  });
+  for (int k = 1; k <= steps; ++k) {
+    const bool last = k == steps;
+    everyBlock([&](int block) { block < 0 ? applyMeshSprings() : applyBlockSprings(block); });
+    if (!last) drawWinds();
+    const double nextSwell = swellAt(time + dt);
+    everyBlock([&](int block) {
+      const auto [begin, end] = range(block, vertices.length());
+      if (last) {
+        applyAnchorsAndIntegrate(begin, end, dt);
+      } else {
+        applyAnchorsIntegrateAndBodyForces(begin, end, dt, nextSwell);
+      }
+    });
+    time += dt;
   }
-  time += dt;
   return 0;
 }
 
-// On one thread the serial loops are the step.
-int Object3D::threadsOffered() {
-#ifdef _OPENMP
-  return omp_get_max_threads();
-#else
-  return 1;
-#endif
+// The vertical force's factor at a time: it swells and reverses with period 20.
+double Object3D::swellAt(double t) { return std::sin(t * kPi / kPeriodDivisor); }
+
+void Object3D::drawWinds() {
+  if (windDraws.length() != particles.length()) windDraws.setLength(particles.length());
+  for (std::uint32_t& draw : windDraws) draw = nextRandom();
 }
+
+// As many blocks as the pool has threads; on one thread the serial loops are the step.
+int Object3D::threadsOffered() { return WorkerPool::shared().threadCount(); }
 
 bool Object3D::blocksFit(int blocks) const {
   return blockCount == blocks && blockParticles == particles.length() && blockSpringTotal == springs.length();
 }
 
-// The same sums in the same order as the serial passes, so the same bits for any thread count. Each
-// thread takes a block of particles: their body forces, then the block's springs in ascending order,
-// each adding its force to the ends inside the block (a spring across two blocks is computed by both,
-// from the same positions, to the same bits), exactly as the serial spring loop adds them. Once every
-// block has its forces, each thread anchors and integrates its block. The draws stay in particle
-// order because they are taken before the threads start.
-void Object3D::stepInParallel(double dt) {
-  for (std::uint32_t& draw : windDraws) draw = nextRandom();
-  const double swell = std::sin(time * kPi / kPeriodDivisor);
-#ifdef _OPENMP
-#pragma omp parallel num_threads(blockCount)
-#endif
-  {
-#ifdef _OPENMP
-    const int team = omp_get_num_threads(), me = omp_get_thread_num();
-#else
-    const int team = 1, me = 0;
-#endif
-    // A team smaller than asked for (a thread limit) shares the blocks out.
-    for (int b = me; b < blockCount; b += team) applyForcesInBlock(b, swell);
-#ifdef _OPENMP
-#pragma omp barrier
-#endif
-    for (int b = me; b < blockCount; b += team) {
-      for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) applyAnchorAndIntegrate(i, dt);
-    }
-  }
-}
-
-void Object3D::applyForcesInBlock(int block, double swell) {
+// The same sums in the same order as the serial spring loop, so the same bits for any thread count:
+// the block's springs in ascending order, each adding its force to the ends inside the block (a spring
+// across two blocks is computed by both, from the same positions, to the same bits).
+void Object3D::applyBlockSprings(int block) {
   const std::size_t begin = blockBegin(block), end = blockBegin(block + 1);
-  for (std::size_t i = begin; i < end; ++i) applyBodyForce(particles[i], windDraws[i], swell);
   MeshParticle* const ps = particles.data();
-  auto inBlock = [&](std::int32_t i) { return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end; };
+  auto inBlock = [&](std::int32_t i) {
+    return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end;
+  };
   const auto last = static_cast<std::size_t>(blockSpringStart[block + 1]);
   for (auto e = static_cast<std::size_t>(blockSpringStart[block]); e < last; ++e) {
     const MeshSpring& s = springs[static_cast<std::size_t>(blockSprings[e])];
@@ -257,14 +265,24 @@ void Object3D::applyForcesInBlock(int block, double swell) {
 }
 
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
-// start of the step (period 20).
-void Object3D::applyBodyForces() {
-  const double swell = std::sin(time * kPi / kPeriodDivisor);
-  for (MeshParticle& p : particles) applyBodyForce(p, nextRandom(), swell);
+// start of the step.
+void Object3D::applyBodyForces(std::size_t begin, std::size_t end, double swell) {
+  const TurnTable& turns = TurnTable::instance();
+  for (std::size_t i = begin; i < end; ++i) {
+    fetchTurnAhead(turns, i, end);
+    applyBodyForce(particles[i], turns.forDraw(windDraws[i]), swell);
+  }
 }
 
-inline void Object3D::applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const {
-  pushWithHeading(p.force, p.mass * kWindCoefficient, draw);
+// The headings' sines and cosines are scattered over a table of 1 MiB, so each is fetched a few
+// particles ahead of its use.
+inline void Object3D::fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const {
+  constexpr std::size_t kFetchAhead = 8;
+  if (i + kFetchAhead < end) __builtin_prefetch(&turns.forDraw(windDraws[i + kFetchAhead]));
+}
+
+inline void Object3D::applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell) {
+  pushWithTurn(p.force, p.mass * kWindCoefficient, turn);
   p.force.y = (p.mass * kVerticalCoefficient) * swell;
 }
 
@@ -295,21 +313,34 @@ void Object3D::applyMeshSprings() {
 
 // The anchor spring (rest length 0) draws each particle back to its rest position; then the particle
 // moves and its vertex follows.
-void Object3D::applyAnchorsAndIntegrate(double dt) {
-  for (std::size_t i = 0; i < vertices.length(); ++i) applyAnchorAndIntegrate(i, dt);
+void Object3D::applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt) {
+  for (std::size_t i = begin; i < end; ++i) {
+    MeshParticle& p = particles[i];
+    applyAnchorAndIntegrate(p, dt);
+    vertices[i].set(p.restPosition);
+    vertices[i].add(p.displacement);
+  }
 }
 
-inline void Object3D::applyAnchorAndIntegrate(std::size_t particle, double dt) {
-  MeshParticle& p = particles[particle];
+// The same, then the particle's body force for the next step, whose draws are taken: one trip through
+// the particles instead of two.
+void Object3D::applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell) {
+  const TurnTable& turns = TurnTable::instance();
+  for (std::size_t i = begin; i < end; ++i) {
+    fetchTurnAhead(turns, i, end);
+    MeshParticle& p = particles[i];
+    applyAnchorAndIntegrate(p, dt);
+    applyBodyForce(p, turns.forDraw(windDraws[i]), nextSwell);
+  }
+}
+
+inline void Object3D::applyAnchorAndIntegrate(MeshParticle& p, double dt) {
   Vec3D dir = p.displacement;
   const double len = dir.normalize();
   dir.scale(
       DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity, p.displacement));
   p.force.add(dir);
-
   eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
-  vertices[particle].set(p.restPosition);
-  vertices[particle].add(p.displacement);
 }
 
 }  // namespace sv

@@ -6,7 +6,9 @@
 #include "core/Array.h"
 #include "core/DampedSpring.h"
 #include "core/Object.h"
+#include "core/TurnTable.h"
 #include "core/Vec3D.h"
+#include "core/WorkerPool.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
 
@@ -30,9 +32,12 @@ class Object3D : public Object {
   virtual void addSpring(std::int32_t first, std::int32_t second);
   virtual int build();
   virtual int step(double dt);
+  // The same as `steps` calls of step(dt), to the bit, in fewer trips through memory: nothing else may
+  // draw from the random generator in between, as in the scene's frame of ten mesh steps.
+  int advance(int steps, double dt);
 
-  // Meshes of at least this many particles step on every core the OpenMP runtime offers
-  // (OMP_NUM_THREADS); smaller ones step on one, where starting the threads would cost more than
+  // Meshes of at least this many particles step on every thread of the shared WorkerPool (one per
+  // core, or SV_THREADS); smaller ones step on one, where waking the threads would cost more than
   // it saves. Either way the bits are the same. Measured on a 2-core machine; see BENCHMARKS.md.
   static constexpr std::size_t kParallelThreshold = 4096;
   std::size_t parallelFrom = kParallelThreshold;
@@ -57,18 +62,21 @@ class Object3D : public Object {
   static int threadsOffered();
   bool blocksFit(int blocks) const;
   std::size_t blockBegin(int block) const;
-  void stepInParallel(double dt);
-  void applyForcesInBlock(int block, double swell);
-  void applyBodyForces();
-  void applyBodyForce(MeshParticle& p, std::uint32_t draw, double swell) const;
+  static double swellAt(double t);
+  void drawWinds();
+  void applyBodyForces(std::size_t begin, std::size_t end, double swell);
+  void fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const;
+  static void applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell);
   Vec3D springForce(const MeshSpring& s) const;
   void applyMeshSprings();
-  void applyAnchorsAndIntegrate(double dt);
-  void applyAnchorAndIntegrate(std::size_t particle, double dt);
+  void applyBlockSprings(int block);
+  void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
+  void applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
+  static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
 
   // For the threaded step: the particles in one block per thread, and each block's springs (those
   // with an end in it) in ascending order, a spring across two blocks in both; the wind draws of a
-  // step, taken in particle order before the threads start. Made by build for the threads on offer,
+  // step, taken in particle order before the forces. Made by build for the threads on offer,
   // and again by a step that finds the thread count or the mesh changed.
   Array<std::int32_t> blockSpringStart;  // block b's springs: blockSprings[blockSpringStart[b] ...]
   Array<std::int32_t> blockSprings;

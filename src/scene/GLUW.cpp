@@ -88,7 +88,7 @@ int GLUW::render() {
   prim->drawFloor(kFloorSize, kFloorFactor);
 
   if (Object3D* mesh = firstMesh()) {
-    for (int i = 0; i < kMeshStepsPerFrame; ++i) mesh->step(kMeshDt);
+    mesh->advance(kMeshStepsPerFrame, kMeshDt);
     prim->drawModel(*mesh);
   }
 

@@ -64,7 +64,7 @@ class OpenGLFrameTest : public ::testing::Test {
 };
 
 // A move before any press carries no button code; the press comes from outside the window (a captured
-// drag) with Super, which counts as Alt, and the left Shift held.
+// drag) with Super, which counts as Alt, and the left Shift held, and holds the capture until released.
 TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
   ASSERT_EQ(app.open(), 0);
   HWND window = app.getHandle();
@@ -81,6 +81,9 @@ TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithIt
                           "mouse 1280 16 -25 700 none", "render current"}));
   EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(),
                                       "current none", current(), "swap", "current none"}));
+  EXPECT_EQ(WindowSystemState::instance().capture, window);
+  inputMouseButton(window, WM_RBUTTONUP, 0, 0);
+  EXPECT_TRUE(runMessageLoop(window, nullptr) == 1 && WindowSystemState::instance().capture == nullptr);
   backend().onWait = [&] { inputClose(window); };
   EXPECT_EQ(runMessageLoop(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYACCEL")), 0);
   EXPECT_TRUE(frame.scene == nullptr && backend().calls.back() == "destroy");

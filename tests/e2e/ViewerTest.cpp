@@ -1,4 +1,4 @@
-// The real viewer, Linux build and Windows build under Wine alike, driven on Xvfb as a person would: count
+// The real viewer, Linux build and unpacked Windows zip under Wine alike, driven on Xvfb as a person would: count
 // lines reach a pipe as it runs, the scene shows before any mouse message, moves advance it, rest costs no
 // CPU, Alt drags turn, zoom and pan, closing exits 0, and a missing model exits 1 saying why.
 #include <algorithm>
@@ -115,7 +115,8 @@ class ViewerTest : public ::testing::TestWithParam<bool> {
   void start(bool withModel) {
     directory = fs::temp_directory_path() / "springview-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    if (withModel) fs::copy_file(SV_MODEL, fs::path(directory) / "sphere_k.obj");
+    fs::copy(GetParam() ? SV_UNPACKED_ZIP : SV_MODEL_DIR, directory);  // Wine: the zip's springview.exe, model, README
+    if (!withModel) fs::remove(fs::path(directory) / "sphere_k.obj");
     viewer =
         spawn("env -C '" + directory + "' LSAN_OPTIONS=suppressions=" SV_LSAN_SUPPRESSIONS ":print_suppressions=0 " +
                   wineEnvironment + (GetParam() ? SV_WINE " " SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + " 2>'" + directory +

@@ -13,9 +13,6 @@
 namespace sv {
 namespace {
 
-using testing::describe;
-using testing::loadText;
-
 struct Row {
   std::string text, mesh, out = {}, err = {};  // err: each "@" stands for the file's path
 };
@@ -25,12 +22,11 @@ void expectLoad(const Row& row) {
   for (const std::string ending : {"\n", "\r\n", "\r"}) {
     SCOPED_TRACE("file \"" + row.text + "\", ending of " + std::to_string(ending.size()));
     std::string text = row.text, err = row.err;
-    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size())) {
+    for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size()))
       text.replace(at, 1, ending);
-    }
-    const auto r = loadText(text);
+    const auto r = testing::loadText(text);
     for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
-    EXPECT_EQ(describe(r->mesh()), row.mesh);
+    EXPECT_EQ(testing::describe(r->mesh()), row.mesh);
     EXPECT_EQ(r->out.substr(0, r->out.find("vtx   =")), row.out);  // build's count lines follow
     EXPECT_EQ(r->err, err);
     EXPECT_TRUE(testing::isSoundMesh(r->reader));
@@ -86,15 +82,29 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
        "@:13: face corner 1 names vertex 2147483647, but valid vertices are 1 to 3; face skipped\n"
        "@:14: spring names vertex 2147483647, but valid vertices are 1 to 3; spring skipped\n"},
       {"o a\nk 1 2\n", "", "", "@:2: spring names vertex 1, but the object has no vertices; spring skipped\n"},
-      // Faces and springs may name vertices of later lines; only the last object's elements count.
+      // Faces and springs may name vertices of later lines; only the last object counts, numbered afresh.
       {"o a\nk 1 3\nf 1//1 2//1 3//1\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n",
        "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 f0,1,2/0,0,0 k0,2 "},
-      {"o a\nv 1 2 3\nvn 0 0 1\nf 1//1 1//1 1//1\nk 1 1\no b\nv 4 5 6\n", "v20,25,30 "},
+      {"o a\nv 1 2 3\nv .5 0 0\nvn 1.0e999 0 0\nk 1 1\n" + kT + "f 1//1 2//1 3//2\nk 1 3\n",
+       kTMesh + "f0,1,2/0,0,1 k0,2 ", "", refused(3, "v") + "@:4: normal coordinate out of range; line skipped\n"},
       {"v 1 2 3\nk 1 1", "v5,10,15 k0,0 "},
       {"", ""},
       {kExample, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "", kExampleSaid},
   };
   for (const Row& row : rows) expectLoad(row);
+}
+
+// A line over the limit is skipped as it streams past, wherever its end falls (a full buffer's last byte,
+// a CR LF across reads), keeping its number and a v line's vertex number; the lines around it read.
+TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
+  const std::size_t n = OBJ3D::kMaxLineLength;
+  const std::string skipped = ": line longer than " + std::to_string(n) + " bytes; line skipped\n";
+  for (const std::size_t over : {std::size_t{1}, std::size_t{2}, n + 3}) {  // n + 3: a CR LF across two reads
+    expectLoad({"o a\nv 1 2 3" + std::string(n - 7, ' ') + "\nv 4 5 6" + std::string(n - 7 + over, ' ') +
+                    "\nv 7 8 9\nk 1 2\nk 1 3\n" + std::string(n + over, 'x'),
+                "v5,10,15 v35,40,45 k0,1 ", "",
+                "@:3" + skipped + "@:5: spring names vertex 2, which line 3 dropped; spring skipped\n@:7" + skipped});
+  }
 }
 
 TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
@@ -103,11 +113,16 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   const std::string unreadable = dir.write("unreadable.obj", "o a\n");
   std::filesystem::permissions(unreadable, std::filesystem::perms::none);
   std::filesystem::create_symlink(dir.path + "/loop.obj", dir.path + "/loop.obj");
+  std::filesystem::create_symlink("/dev/zero", dir.path + "/zero.obj");  // one line that never ends
+  const char* device = "it is a character device, not a file";
   std::vector<std::pair<std::string, std::string>> rows = {
       {dir.path + "/no-such-model.obj", "No such file or directory"},
       {dir.path + "/a-directory.obj", "it is a directory"},
       {dir.write("plain.obj", "o a\n") + "/inner.obj", "Not a directory"},
       {dir.path + "/loop.obj", "Too many levels of symbolic links"},  // even with the rights to read any file
+      {"/dev/zero", device},
+      {"/dev/null", device},
+      {dir.path + "/zero.obj", device},
   };
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
   OBJ3D reader;

@@ -1,6 +1,7 @@
-// What the drawer's pictures depend on, read back from its draw calls through the recording binding:
-// where the cloth's and the mesh's segments and triangles lie, their colours, and that a face with a
-// bad index is skipped. The offscreen tests compare whole pictures, the floor's included.
+// What the drawer's pictures depend on, read back from its draw calls through the recording binding,
+// from buffer objects and from client arrays alike: where the cloth's and the mesh's segments and
+// triangles lie, their colours, and that a face with a bad index is skipped; and that with buffer
+// objects a frame uploads only positions. The offscreen tests compare whole pictures, the floor's included.
 #include "render/GLprim.h"
 #include "support/RecordedCalls.h"
 
@@ -27,9 +28,31 @@ Points pointsDrawn(const Calls& calls) {
   return points;
 }
 
+// Every case runs on a context with buffer objects and on one without.
+class GLprimTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { gl::GLRecorder::offerBufferObjects(GetParam()); }
+  void TearDown() override { gl::GLRecorder::offerBufferObjects(true); }
+};
+INSTANTIATE_TEST_SUITE_P(Contexts, GLprimTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "BufferObjects" : "ClientArrays"; });
+
+// Vertices (0,0,0), (5,0,0), (0,5,0) and normals (0,0,0), (-1,0,0), (0,-1,0) once read in; the third
+// face names a missing vertex unless a fourth, (5, 5, 5), is added. Built, at position (x, y, z).
+void triangleMesh(Object3D& mesh, FaceIndices normals, double x, double y, double z, bool fourth = false) {
+  for (double v : {0, 1, 2}) mesh.addVertex(v == 1, v == 2, 0), mesh.addNormal(v == 1, v == 2, 0);
+  if (fourth) mesh.addVertex(1, 1, 1);
+  for (FaceIndices face : {FaceIndices{1, 2, 3}, {1, 2, 3}, {1, 2, 4}})
+    mesh.addFace(face, {}, face.c == 4 ? FaceIndices{1, 2, 3} : normals);  // only the vertex is missing
+  ::testing::internal::CaptureStdout();
+  mesh.build();
+  ::testing::internal::GetCapturedStdout();
+  mesh.position = {x, y, z, 0};
+}
+
 // Particle k sits at (k, 2k, 3k), so every drawn end names its particle. A grid larger than its
 // particles is drawn as nothing.
-TEST(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
+TEST_P(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
   Cloth cloth;
   for (std::size_t k = 0; k < cloth.particles.length(); ++k) cloth.particles[k].position = {1.0 * k, 2.0 * k, 3.0 * k};
   for (const auto& [columns, rows, segments] :
@@ -47,21 +70,17 @@ TEST(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
   }
 }
 
-// Vertices (0,0,0), (5,0,0), (0,5,0) and normals (0,0,0), (-1,0,0), (0,-1,0) once read in. Faces whose
-// corners have their vertices' normals are read in place while the mesh sits at the origin, the
-// others copied; either way a corner is its vertex offset by position, with its own normal. A face
-// naming a missing vertex is skipped, and only a mark of exactly 1 is olive.
-TEST(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCornersNormalsAndColours) {
+// Faces whose corners have their vertices' normals are read in place while the mesh sits at the
+// origin, the others copied; either way a corner is its vertex offset by position, with its own
+// normal. A face naming a missing vertex is skipped, and only a mark of exactly 1 is olive.
+TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCornersNormalsAndColours) {
   for (const auto& [x, y, z, normals] :
        {std::tuple{10., 20., 30., FaceIndices{1, 2, 3}}, std::tuple{0., 0., 0., FaceIndices{1, 2, 3}},
         std::tuple{0., 0., 0., FaceIndices{3, 2, 1}}}) {
     Object3D mesh;
-    for (double v : {0, 1, 2}) mesh.addVertex(v == 1, v == 2, 0), mesh.addNormal(v == 1, v == 2, 0);
-    for (FaceIndices face : {FaceIndices{1, 2, 3}, {1, 2, 3}, {1, 2, 4}})
-      mesh.addFace(face, {}, face.c == 4 ? FaceIndices{1, 2, 3} : normals);  // only the vertex is missing
-    mesh.build();
+    triangleMesh(mesh, normals, x, y, z);
     mesh.vertices[1] = {6, 1, 0, 0};  // away from its rest position (5, 0, 0)
-    mesh.position = {x, y, z, 0}, mesh.faceMarks[0] = 2, mesh.faceMarks[1] = 1;
+    mesh.faceMarks[0] = 2, mesh.faceMarks[1] = 1;
     gl::GLRecorder::clear();
     GLprim().drawModel(mesh);
     const Calls calls = takeCalls();
@@ -77,6 +96,38 @@ TEST(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCornersN
                  [](const GLCall& c) { return c.name == "glMaterialfv"; });
     EXPECT_EQ(materials, (Calls{call("glMaterialfv", {0x0404, 0x1201, 0, 0.5, 0, 1}),
                                 call("glMaterialfv", {0x0404, 0x1201, 0.5, 0.5, 0, 1})}));
+  }
+}
+
+// Three frames of one drawer, the bodies moving between them: after the first, a frame makes and
+// fills no buffer and writes the mesh's three and the cloth's hundred positions (12 bytes each) and
+// nothing else, yet draws what a fresh drawer draws. Then a mesh with one more vertex, one more
+// drawable face and another position is uploaded anew. Without buffer objects no buffer call is made at all.
+TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWhatAFreshDrawerDraws) {
+  Object3D mesh, grown;
+  triangleMesh(mesh, {1, 2, 3}, 0, 0, 0);
+  triangleMesh(grown, {1, 2, 3}, 1, 2, 3, true);
+  Cloth cloth;
+  auto frame = [&](GLprim& prim, const Object3D& drawn) {
+    prim.drawFloor(0.5, 5), prim.drawModel(drawn), prim.drawCloth(cloth);
+    return takeCalls();
+  };
+  GLprim kept;
+  takeCalls();
+  EXPECT_EQ(countNamed(frame(kept, mesh), "glGenBuffers") > 0, GetParam());
+  for (int i = 1; i <= 3; ++i) {
+    const Object3D& drawn = i < 3 ? mesh : grown;
+    mesh.vertices[2].x = i, cloth.particles[99].position.z = i;
+    const Calls calls = frame(kept, drawn);
+    Calls uploads;
+    std::copy_if(calls.begin(), calls.end(), std::back_inserter(uploads),
+                 [](const GLCall& c) { return c.name.starts_with("glBuffer") || c.name == "glGenBuffers"; });
+    if (GetParam() && i < 3)
+      EXPECT_EQ(uploads, (Calls{call("glBufferSubData", {0x8892, 0, 36}), call("glBufferSubData", {0x8892, 0, 1200})}));
+    if (GetParam() && i == 3) EXPECT_GT(countNamed(uploads, "glBufferData"), 0u) << "new storage for more vertices";
+    if (!GetParam()) EXPECT_EQ(countNamed(calls, "glBindBuffer") + uploads.size(), 0u);
+    GLprim fresh;
+    EXPECT_EQ(pointsDrawn(calls), pointsDrawn(frame(fresh, drawn))) << "frame " << i;
   }
 }
 

@@ -99,6 +99,8 @@ TEST_F(OffscreenSceneTest, FirstFrameShowsBackgroundFloorClothLitSphereAndDispla
   auto scene = startScene();
   const Picture picture = frame(*scene);
   EXPECT_EQ(gl::getError(), gl::kNoError);
+  // The entry points found through GLX serve this EGL context: the drawing used buffer objects.
+  EXPECT_TRUE(gl::hasBufferObjects());
 
   // Background: the clear colour in every corner, its alpha of 0.5 kept. Below the sphere, the white
   // floor; to the upper left, the red cloth; the yellow lines of the mesh's first ten steps.

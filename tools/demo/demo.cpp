@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   sv::Object3D& mesh = *model.objects[0];
   sv::Cloth cloth;
   for (int frame = 1; frame <= frames; ++frame) {
-    for (int i = 0; i < 10; ++i) mesh.step(0.1);
+    mesh.advance(10, 0.1);
     for (int i = 0; i < 5; ++i) cloth.step(0.2);
     const sv::Vec3D& corner = cloth.particles[99].position;
     std::printf("frame %3d  time %5.1f  cloth[99] (%+.5f, %+.5f, %+.5f)", frame, mesh.time, corner.x, corner.y,
