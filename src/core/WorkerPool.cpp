@@ -1,11 +1,11 @@
-// Jobs are handed over through two atomics: the generation wakes the workers, pending counts them
-// back. Both waits are the standard library's atomic waits, which spin a few rounds and then sleep
-// in the kernel (a futex on Linux), so an idle worker costs no CPU.
+// Jobs are handed over under one mutex: a new generation wakes the workers, and the last worker to
+// finish wakes the caller. Waiting threads sleep on condition variables (a futex on Linux), so an idle
+// worker costs no CPU. (The standard library's atomic waits were tried first; the Windows toolchain's
+// version can lose a wake-up and leave a step waiting for ever.)
 #include "core/WorkerPool.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 
 namespace sv {
 
@@ -46,31 +46,35 @@ void WorkerPool::runErased(ErasedJob job, void* context) {
     job(context, 0, 1);
     return;
   }
-  job_ = job;
-  context_ = context;
-  pending_.store(threads_ - 1, std::memory_order_relaxed);
-  generation_.fetch_add(1, std::memory_order_release);
-  generation_.notify_all();
-  job(context, 0, threads_);
-  for (int left = pending_.load(std::memory_order_acquire); left != 0;
-       left = pending_.load(std::memory_order_acquire)) {
-    pending_.wait(left, std::memory_order_acquire);
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    job_ = job;
+    context_ = context;
+    pending_ = threads_ - 1;
+    ++generation_;
   }
+  wake_.notify_all();
+  job(context, 0, threads_);
+  std::unique_lock<std::mutex> lock(mutex_);
+  done_.wait(lock, [this] { return pending_ == 0; });
 }
 
 void WorkerPool::startWorkers() {
-  stopping_.store(false, std::memory_order_relaxed);
+  stopping_ = false;
   workers_.reserve(static_cast<std::size_t>(threads_ - 1));
   // Taken here, not by the new thread: a job announced before it first looks must not slip past it.
-  const std::uint32_t now = generation_.load(std::memory_order_relaxed);
+  const std::uint32_t now = generation_;
   for (int member = 1; member < threads_; ++member) workers_.emplace_back(&WorkerPool::work, this, member, now);
 }
 
 void WorkerPool::stopWorkers() {
   if (workers_.empty()) return;
-  stopping_.store(true, std::memory_order_relaxed);
-  generation_.fetch_add(1, std::memory_order_release);
-  generation_.notify_all();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    ++generation_;
+  }
+  wake_.notify_all();
   for (std::thread& worker : workers_) worker.join();
   workers_.clear();
 }
@@ -78,11 +82,19 @@ void WorkerPool::stopWorkers() {
 // A worker starts from the generation it was made in; each later generation is one job, or the stop.
 void WorkerPool::work(int member, std::uint32_t seen) {
   for (;;) {
-    generation_.wait(seen, std::memory_order_acquire);
-    seen = generation_.load(std::memory_order_acquire);
-    if (stopping_.load(std::memory_order_relaxed)) return;
-    job_(context_, member, threads_);
-    if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1) pending_.notify_one();
+    ErasedJob job = nullptr;
+    void* context = nullptr;
+    int team = 0;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      wake_.wait(lock, [&] { return generation_ != seen; });
+      seen = generation_;
+      if (stopping_) return;
+      job = job_, context = context_, team = threads_;
+    }
+    job(context, member, team);
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (--pending_ == 0) done_.notify_one();
   }
 }
 

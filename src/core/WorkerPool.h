@@ -5,8 +5,9 @@
 
 #include "core/Object.h"
 
-#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -46,9 +47,12 @@ class WorkerPool : public Object {
   int threads_ = 1;
   std::vector<std::thread> workers_;
   // A new job is announced by a new generation; each worker that finishes it counts pending_ down.
-  std::atomic<std::uint32_t> generation_{0};
-  std::atomic<int> pending_{0};
-  std::atomic<bool> stopping_{false};
+  // All five are read and written under mutex_.
+  std::mutex mutex_;
+  std::condition_variable wake_, done_;
+  std::uint32_t generation_ = 0;
+  int pending_ = 0;
+  bool stopping_ = false;
   ErasedJob job_ = nullptr;
   void* context_ = nullptr;
 };
