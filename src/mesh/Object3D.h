@@ -8,7 +8,6 @@
 #include "core/Object.h"
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
-#include "core/WorkerPool.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
 
