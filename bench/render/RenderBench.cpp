@@ -40,6 +40,7 @@ std::unique_ptr<sv::GLUW> makeScene(int frequency) {
   }
   sv::seedRandom(1);
   auto scene = std::make_unique<sv::GLUW>();
+  scene->stepsAhead = true;  // as the window draws
   std::fflush(stdout);
   scene->init();
   scene->resize(kSize, kSize);

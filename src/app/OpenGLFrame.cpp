@@ -90,7 +90,12 @@ OpenGLFrame::OpenGLFrame(const std::string& title, HINSTANCE instance, const std
   windowClass.lpszClassName = this->className.c_str();
 }
 
-std::unique_ptr<GLUW> OpenGLFrame::createScene() { return std::make_unique<GLUW>(); }
+// Nothing reads the window's mesh between frames, so its steps can run behind the rasterizer.
+std::unique_ptr<GLUW> OpenGLFrame::createScene() {
+  auto scene = std::make_unique<GLUW>();
+  scene->stepsAhead = true;
+  return scene;
+}
 
 LRESULT OpenGLFrame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {

@@ -126,21 +126,35 @@ void GLprim::forEachFaceRun(const Object3D& mesh, Visit visit) {
   }
 }
 
+GLprim::MeshShape GLprim::shapeOf(const Object3D& mesh) {
+  const Vec3D& p = mesh.position;
+  return {&mesh,
+          mesh.vertices.length(),
+          mesh.normals.length(),
+          mesh.faces.length(),
+          std::min(mesh.particles.length(), mesh.vertices.length()),
+          std::min(mesh.faceMarks.length(), mesh.faces.length()),
+          p.x,
+          p.y,
+          p.z};
+}
+
+bool GLprim::preloadModel(const Object3D& mesh) {
+  if (!buffered() || !(shapeOf(mesh) == uploaded)) return false;
+  updateMeshPositions(mesh);
+  preloaded = &mesh;
+  return true;
+}
+
+// A preloaded mesh is read here only for what it keeps fixed once built: its counts, its position
+// and its guide point.
 int GLprim::drawModel(const Object3D& mesh) {
   gl::disable(gl::kLighting);
   if (buffered()) {
-    const Vec3D& p = mesh.position;
-    const MeshShape shape{&mesh,
-                          mesh.vertices.length(),
-                          mesh.normals.length(),
-                          mesh.faces.length(),
-                          std::min(mesh.particles.length(), mesh.vertices.length()),
-                          std::min(mesh.faceMarks.length(), mesh.faces.length()),
-                          p.x,
-                          p.y,
-                          p.z};
+    const MeshShape shape = shapeOf(mesh);
     if (!(shape == uploaded)) uploadMesh(mesh, shape);
-    updateMeshPositions(mesh);
+    if (preloaded != &mesh) updateMeshPositions(mesh);
+    preloaded = nullptr;
     drawBufferedMeshLines(mesh);
   } else {
     drawMeshLines(mesh);

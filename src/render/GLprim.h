@@ -37,6 +37,10 @@ class GLprim : public Object {
   // when another mesh, a mesh of other element counts or another mesh position is drawn: the program
   // keeps them fixed once the mesh is built.
   virtual int drawModel(const Object3D& mesh);
+  // Writes the mesh's current positions into its buffers now, so that the mesh may move on before
+  // drawModel draws it: true when done, and the next drawModel of that mesh draws these positions.
+  // False where drawModel reads the mesh itself (no buffer objects, or the mesh's first draw).
+  bool preloadModel(const Object3D& mesh);
   virtual int drawCloth(const Cloth& cloth);
   // A white 10 x 10 grid in the plane y = 0: lines size * factor apart, 5 * size * factor either side.
   virtual int drawFloor(double size, double factor);
@@ -59,6 +63,7 @@ class GLprim : public Object {
   using Coordinate = float;
 
   bool buffered();
+  static MeshShape shapeOf(const Object3D& mesh);
   template <typename Visit>
   static void forEachFaceRun(const Object3D& mesh, Visit visit);
   void setFaceColours(bool marked) const;
@@ -91,6 +96,7 @@ class GLprim : public Object {
   std::int64_t clothGridColumns = -1, clothGridRows = -1;
 
   MeshShape uploaded;
+  const Object3D* preloaded = nullptr;  // the mesh whose positions preloadModel wrote
   std::vector<FaceRun> faceRuns;
   std::vector<std::uint32_t> copiedCorners;  // the vertex of each corner of the faces not read in place
   std::vector<Coordinate> staging;           // one frame's positions on their way to a buffer

@@ -49,6 +49,8 @@ int GLUW::init() {
   reader->open(kModelFileName);
   reader->load();
   reader->close();
+  if (nextSteps) nextSteps->wait();  // they may be stepping the model about to be replaced
+  nextStepsStarted = false;
   model = std::move(reader);
   return 0;
 }
@@ -87,25 +89,52 @@ int GLUW::render() {
   gl::disable(gl::kLighting);
   prim->drawFloor(kFloorSize, kFloorFactor);
 
-  if (Object3D* mesh = firstMesh()) {
-    mesh->advance(kMeshStepsPerFrame, kMeshDt);
+  Object3D* mesh = firstMesh();
+  bool stepped = false;  // the cloth's steps taken and the mesh's next ones under way
+  if (mesh) {
+    takeMeshSteps(*mesh);
+    // Once its positions are in GL's buffers the mesh can take the next frame's steps while this
+    // frame is drawn and rasterized.
+    if (stepsAhead && prim->preloadModel(*mesh)) stepClothThenMeshAhead(mesh), stepped = true;
     prim->drawModel(*mesh);
   }
-
-  stepAndDrawCloth();
+  stepAndDrawCloth(stepped, mesh);
   gl::finish();
   return 0;
 }
 
-// Lit cloth material, five cloth steps and the wire grid, then the empty line and point batches that
-// leave the point size at 8 and the current colour red.
-void GLUW::stepAndDrawCloth() {
+void GLUW::takeMeshSteps(Object3D& mesh) {
+  if (nextStepsStarted) {
+    nextSteps->wait();
+    nextStepsStarted = false;
+  } else {
+    mesh.advance(kMeshStepsPerFrame, kMeshDt);
+  }
+}
+
+// The cloth steps first, so that the random numbers are drawn in the same order as when each frame
+// takes its own mesh steps.
+void GLUW::stepClothThenMeshAhead(Object3D* mesh) {
+  for (int i = 0; i < kClothStepsPerFrame; ++i) cloth->step(kClothDt);
+  if (mesh && stepsAhead) startNextMeshSteps(*mesh);
+}
+
+void GLUW::startNextMeshSteps(Object3D& mesh) {
+  if (!nextSteps) nextSteps = std::make_unique<BackgroundTask>();
+  nextSteps->start([](void* stepped) { static_cast<Object3D*>(stepped)->advance(kMeshStepsPerFrame, kMeshDt); }, &mesh);
+  nextStepsStarted = true;
+}
+
+// Lit cloth material, five cloth steps (unless taken already) and the wire grid, then the empty line
+// and point batches that leave the point size at 8 and the current colour red. Once the cloth has
+// stepped, GL no longer reads the mesh: its draw calls have returned.
+void GLUW::stepAndDrawCloth(bool stepped, Object3D* mesh) {
   gl::enable(gl::kLighting);
   gl::enable(gl::kLight0);
   gl::materialfv(gl::kFront, gl::kDiffuse, materialDiffuse.data());
   gl::lightfv(gl::kLight0, gl::kAmbient, lightAmbient.data());
   gl::pushMatrix();
-  for (int i = 0; i < kClothStepsPerFrame; ++i) cloth->step(kClothDt);
+  if (!stepped) stepClothThenMeshAhead(mesh);
   prim->drawCloth(*cloth);
   gl::disable(gl::kLighting);
   gl::begin(gl::kLines);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cloth/Cloth.h"
+#include "core/BackgroundTask.h"
 #include "core/Object.h"
 #include "io/OBJ3D.h"
 #include "render/GLprim.h"
@@ -61,17 +62,31 @@ class GLUW : public Object {
   std::unique_ptr<Cloth> cloth;
   std::unique_ptr<OBJ3D> model;
   std::unique_ptr<GLprim> prim;
+  // When set, a frame hands the next frame's mesh steps to a thread of their own as soon as the
+  // mesh's positions are on their way to GL, so they run while the frame is drawn and rasterized;
+  // the next render waits for them.
+  // What is drawn and every simulated bit stay the same (the random numbers are drawn in the same
+  // order), but between renders the mesh may be a frame ahead and changing: set it only where
+  // nothing reads the mesh between frames (the window, the snapshot tool).
+  bool stepsAhead = false;
 
  private:
   bool hasVisibleArea() const { return width > 0 && height > 0; }
   Object3D* firstMesh() const;
   void setProjection(double zNear, double zFar);
   void setModelView();
-  void stepAndDrawCloth();
+  void takeMeshSteps(Object3D& mesh);
+  void stepClothThenMeshAhead(Object3D* mesh);
+  void startNextMeshSteps(Object3D& mesh);
+  void stepAndDrawCloth(bool stepped, Object3D* mesh);
   void updateDragButtons(int button);
   void rotate(double dx, double dy);
   void zoom(double dy);
   void pan(double dx, double dy);
+
+  // Declared after the model, so destroyed before it: its destructor waits for the steps in flight.
+  std::unique_ptr<BackgroundTask> nextSteps;  // made at the first frame that steps ahead
+  bool nextStepsStarted = false;
 };
 
 }  // namespace sv

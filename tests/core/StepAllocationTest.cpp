@@ -75,6 +75,7 @@ TEST(StepAllocation, FramesAllocateNothingAfterTheFirst) {
   std::filesystem::copy_file(SV_SHIPPED_MODEL, "sphere_k.obj");
   OffscreenContext context(128, 128);
   GLUW scene;
+  scene.stepsAhead = true;  // its thread is made at the first frame
   scene.init();
   scene.resize(128, 128);
   scene.render();

@@ -82,6 +82,7 @@ class OffscreenSceneTest : public ::testing::Test {
   std::unique_ptr<GLUW> startScene() {
     seedRandom(kSeed);
     auto scene = std::make_unique<GLUW>();
+    scene->stepsAhead = true;
     scene->init();
     scene->resize(kSize, kSize);
     return scene;

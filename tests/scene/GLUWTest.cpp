@@ -57,6 +57,17 @@ TEST_F(GLUWTest, FrameClearsFirstSetsTheViewFromTheCameraAndEndsWithFinish) {
   }
 }
 
+// Steps taken ahead are the next frame's own: the frame that finds them under way waits for them
+// instead of stepping, and one that finds none steps itself.
+TEST_F(GLUWTest, StepsTakenAheadAreTheNextFramesOwn) {
+  scene.init(), scene.resize(64, 64);
+  scene.stepsAhead = true;
+  renderFrame(), renderFrame();
+  scene.stepsAhead = false;
+  renderFrame(), renderFrame();
+  EXPECT_DOUBLE_EQ(scene.model->objects[0]->time, 4);
+}
+
 TEST_F(GLUWTest, MissingModelThrowsAnEmptyClientAreaPausesAndEachFrameStepsTheClothBeforeDrawingIt) {
   std::filesystem::remove("sphere_k.obj");
   EXPECT_THROW(scene.init(), ModelFileError);

@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
     sv::seedRandom(static_cast<std::uint32_t>(options.seed));
     sv::OffscreenContext context(options.width, options.height);
     sv::GLUW scene;
+    scene.stepsAhead = true;  // as the window draws
     scene.init();
     scene.resize(options.width, options.height);
     for (long frame = 0; frame < options.frames; ++frame) scene.render();
