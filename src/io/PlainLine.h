@@ -24,8 +24,9 @@ inline std::string_view keywordOf(std::string_view line) {
   return line.substr(0, end);
 }
 
-// Reads `line`, which must start with `keyword`, as `shape`: on true `groups` holds the groups of the
-// shape's pattern from group 1 on, and it must have room for exactly these (3, 2 or 9).
+// Reads `line` as `shape` after `keyword` (a line that does not start with it is declined): on true
+// `groups` holds the shape's pattern's groups from group 1 on; it must have room for exactly these
+// (3, 2 or 9), or the line is declined.
 bool readPlainLine(PlainShape shape, std::string_view keyword, std::string_view line,
                    std::span<std::string_view> groups);
 
