@@ -3,7 +3,6 @@
 // pixel format or context, a lost context, a failing frame or GetMessageA, stale and unknown windows).
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
-#include "io/ModelFileError.h"
 #include "platform/backend/Input.h"
 #include "platform/backend/RecordingBackend.h"
 #include "platform/state/WindowSystemState.h"
@@ -26,16 +25,12 @@ using Strings = std::vector<std::string>;
 RecordingBackend& backend() { return RecordingBackend::instance(); }
 Strings log;                       // each scene call with " current" or " none" for the context at the time
 int failInit = 0, failRender = 0;  // 1: the call throws a std::exception, 2: an int
-
-template <class Error>
-int raise(int how, const char* what) {
-  return how == 2 ? throw how : how == 1 ? throw Error(what) : 0;
-}
+int fail(int how, const char* what) { return how > 1 ? throw how : how ? throw std::runtime_error(what) : 0; }
 
 struct RecordingScene : GLUW {
   void note(const std::string& call) { log.push_back(call + (backend().current ? " current" : " none")); }
-  int init() override { return note("init"), raise<ModelFileError>(failInit, "no \"sphere_k.obj\""); }
-  int render() override { return note("render"), raise<std::runtime_error>(failRender, "frame failed"); }
+  int init() override { return note("init"), fail(failInit, "no sphere_k.obj"); }
+  int render() override { return note("render"), fail(failRender, "frame failed"); }
   int resize(int w, int h) override { return note("resize " + std::to_string(w) + " " + std::to_string(h)), 0; }
   int onMouse(int keys, int button, int x, int y) override {
     return note("mouse " + std::to_string(keys) + " " + std::to_string(button) + " " + std::to_string(x) + " " +

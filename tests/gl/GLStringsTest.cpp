@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace sv::gl {
-namespace {
+using namespace sv::gl;
 
 TEST(GLStringsTest, BufferObjectsComeWithVersion1Point5OrTheExactExtensionName) {
   for (const char* version : {"4.5 (Compatibility Profile) Mesa 23.2.1", "1.5.0 NVIDIA 1.0", "2.0"})
@@ -18,6 +17,3 @@ TEST(GLStringsTest, BufferObjectsComeWithVersion1Point5OrTheExactExtensionName) 
        {"XGL_ARB_vertex_buffer_object GL_ARB_vertex_buffer_object_2", "", static_cast<const char*>(nullptr)})
     EXPECT_FALSE(listsExtension(list, name)) << list;
 }
-
-}  // namespace
-}  // namespace sv::gl
