@@ -86,14 +86,6 @@ void onMouseButton(GLFWwindow* native, int button, int action, int mods) {
   inputMouseButton(handleOf(native), message, x, y);
 }
 
-void onScroll(GLFWwindow* native, double, double yOffset) {
-  int delta = wheelDelta(yOffset);
-  if (delta == 0) return;
-  int x = 0, y = 0;
-  if (!backend::cursorPosition(x, y)) return;
-  inputMouseWheel(handleOf(native), delta, x, y);
-}
-
 void onKey(GLFWwindow*, int key, int, int action, int) {
   int virtualKey = virtualKeyOf(key);
   if (virtualKey != 0) inputKey(virtualKey, action != GLFW_RELEASE);
@@ -161,7 +153,6 @@ bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* forma
   glfwSetWindowPos(native, window.x, window.y);
   glfwSetCursorPosCallback(native, onCursorMove);
   glfwSetMouseButtonCallback(native, onMouseButton);
-  glfwSetScrollCallback(native, onScroll);
   glfwSetKeyCallback(native, onKey);
   glfwSetFramebufferSizeCallback(native, onFramebufferSize);
   glfwSetWindowIconifyCallback(native, onIconify);

@@ -341,8 +341,8 @@ BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
   return TRUE;
 }
 
-// Sends every mouse message to `window` until ReleaseCapture, wherever the cursor is; returns the
-// window that held the capture before.
+// Keeps the mouse messages with `window` until ReleaseCapture, wherever the cursor is (the backend's
+// implicit grab does so while a button is held); returns the window that held the capture before.
 HWND WINAPI SetCapture(HWND window) {
   HWND previous = windowSystem().capture;
   if (liveWindow(window) != nullptr) windowSystem().capture = window;
@@ -354,8 +354,8 @@ BOOL WINAPI ReleaseCapture(void) {
   return TRUE;
 }
 
-// The state of a key as the input handled so far left it: bit 15 when down, bit 0 toggled by each
-// press. VK_SHIFT, VK_CONTROL and VK_MENU cover both keys of their kind; VK_MENU counts Super too.
+// The state of a key as the input handled so far left it: bit 15 when down (no toggle bit). VK_SHIFT, VK_CONTROL and
+// VK_MENU cover both keys of their kind; VK_MENU counts Super too.
 SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().keys.keyState(virtualKey); }
 
 namespace {
