@@ -65,8 +65,9 @@ class OpenGLFrameTest : public ::testing::Test {
   OpenGLFrame& frame = *app.frame;
 };
 
-// A move before any press carries no button code; the press comes from outside the window (a captured
-// drag) with Super, which counts as Alt, and the left Shift held, and holds the capture until released.
+// Two moves before any press come as one and carry no button code; the press comes from outside the
+// window (a captured drag) with Super, which counts as Alt, and the left Shift and Ctrl held, and holds
+// the capture until released.
 TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
   EXPECT_EQ(frame.pixelFormat, 0) << "none before WM_CREATE";
   ASSERT_EQ(app.open(), 0);
@@ -74,14 +75,14 @@ TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithIt
   HGLRC context = frame.renderingContext;
   HDC deviceContext = frame.deviceContext;
   backend().cursor = POINT{-25, 700};
-  for (int key : {VK_RWIN, VK_LSHIFT}) inputKey(key, true);
-  inputMouseMove(window, 0, 0);
+  for (int key : {VK_RWIN, VK_LSHIFT, VK_LCONTROL}) inputKey(key, true);
+  for (int x : {0, 1}) inputMouseMove(window, x, 0);
   inputMouseButton(window, WM_RBUTTONDOWN, 0, 0);
   // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
   // without a hook) and the loop ends with 1. Here: input first, then one paint, validated.
   EXPECT_EQ(runMessageLoop(window, nullptr), 1);
-  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1280 0 -25 700 none",
-                          "mouse 1280 16 -25 700 none", "render current"}));
+  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1792 0 -25 700 none",
+                          "mouse 1792 16 -25 700 none", "render current"}));
   EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(),
                                       "current none", current(), "swap", "current none"}));
   EXPECT_EQ(WindowSystemState::instance().capture, window);

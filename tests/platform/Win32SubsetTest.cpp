@@ -55,9 +55,13 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
     EXPECT_EQ(GetMessageA(&message, bad, 0, 0), -1);
     EXPECT_TRUE(BeginPaint(bad, nullptr) == nullptr && GetDC(bad) == nullptr && !SetWindowTextA(bad, "x"));
     EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
+    inputResize(bad, 8, 8, false);
   }
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
   EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
+  HWND resized = create("Plain");
+  RedrawWindow(resized, nullptr, nullptr, RDW_VALIDATE), inputResize(resized, 8, 8, false);
+  EXPECT_TRUE(WindowSystemState::instance().window(resized)->invalid) << "a new size repaints";
   for (int key : {-1, 256, 100000}) inputKey(key, true);
   EXPECT_EQ(GetKeyState(-1) | GetKeyState(256), 0);
 }
