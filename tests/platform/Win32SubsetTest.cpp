@@ -59,7 +59,9 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
   }
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
   EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
-  HWND resized = create("Plain");
+  HWND resized = create("pLAIN");
+  ASSERT_NE(resized, nullptr) << "class names ignore case";
+  EXPECT_EQ(CreateWindowExA(0, LPCSTR(0xC000), "atom", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr), nullptr);
   RedrawWindow(resized, nullptr, nullptr, RDW_VALIDATE), inputResize(resized, 8, 8, false);
   EXPECT_TRUE(WindowSystemState::instance().window(resized)->invalid) << "a new size repaints";
   for (int key : {-1, 256, 100000}) inputKey(key, true);
@@ -72,6 +74,8 @@ TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhi
   HDC deviceContext = GetDC(create("OpenGL"));
   ASSERT_NE(createdContext, nullptr);
   EXPECT_EQ(wglCreateContext(deviceContext), nullptr) << "one live context per window";
+  ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
+  EXPECT_FALSE(wglMakeCurrent(plain, createdContext) || RecordingBackend::instance().current) << "fails to none";
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_TRUE(wglDeleteContext(createdContext));  // deleting the current context releases it
   EXPECT_EQ(RecordingBackend::instance().current, nullptr);
