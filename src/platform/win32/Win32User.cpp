@@ -320,25 +320,15 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT*, HRGN, UINT flags) {
   return TRUE;
 }
 
-// The cursor position in screen pixels, as it is now.
+// The cursor position as it is now. The layer's screen is the viewer's one window: the position is in
+// its client pixels (and ScreenToClient keeps it), which is all GetCursorPos is used for.
 BOOL WINAPI GetCursorPos(LPPOINT point) {
-  if (point == nullptr) return FALSE;
-  int x = 0, y = 0;
-  if (!sv::platform::backend::cursorPosition(x, y)) return FALSE;
-  point->x = x;
-  point->y = y;
-  return TRUE;
+  return point != nullptr && sv::platform::backend::cursorPosition(point->x, point->y) ? TRUE : FALSE;
 }
 
-// Converts a screen point to the client coordinates of `window`, in place.
+// Converts a point from GetCursorPos to the client coordinates of `window`: they are the same here.
 BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
-  WindowRecord* record = liveWindow(window);
-  if (record == nullptr || point == nullptr) return FALSE;
-  int originX = 0, originY = 0;
-  sv::platform::backend::clientOrigin(*record, originX, originY);
-  point->x -= originX;
-  point->y -= originY;
-  return TRUE;
+  return liveWindow(window) != nullptr && point != nullptr ? TRUE : FALSE;
 }
 
 // Keeps the mouse messages with `window` until ReleaseCapture, wherever the cursor is (the backend's
