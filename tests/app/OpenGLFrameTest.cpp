@@ -137,8 +137,7 @@ TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) 
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(runMessageLoop(failing.getHandle(), nullptr), 1);  // the first paint fails
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), message);
-    EXPECT_TRUE(failing.frame->scene == nullptr && backend().current == nullptr)
-        << "a failed scene is not driven again";
+    EXPECT_TRUE(failing.frame->scene == nullptr && backend().current == nullptr) << "not driven again";
     RedrawWindow(failing.getHandle(), nullptr, nullptr, RDW_VALIDATE);
     EXPECT_EQ(SendMessageA(failing.getHandle(), WM_MOUSEMOVE, 0, 0), 0);
     EXPECT_FALSE(WindowSystemState::instance().window(failing.getHandle())->invalid) << "no scene, nothing to repaint";

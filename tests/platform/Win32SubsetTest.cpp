@@ -51,9 +51,10 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
   HWND stale = create("Plain");
   SendMessageA(stale, WM_CLOSE, 0, 0);
   MSG message;
+  PAINTSTRUCT paint;
   for (HWND bad : {reinterpret_cast<HWND>(0x1234), stale}) {
     EXPECT_EQ(GetMessageA(&message, bad, 0, 0), -1);
-    EXPECT_TRUE(BeginPaint(bad, nullptr) == nullptr && GetDC(bad) == nullptr && !SetWindowTextA(bad, "x"));
+    EXPECT_FALSE(BeginPaint(bad, &paint) || EndPaint(bad, &paint) || GetDC(bad) || SetWindowTextA(bad, "x"));
     EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
     inputResize(bad, 8, 8, false);
   }
