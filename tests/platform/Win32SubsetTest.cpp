@@ -70,10 +70,11 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
 }
 
 TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhileAlive) {
+  EXPECT_EQ((WindowSystemState::instance().addWindow(), WindowSystemState::instance().anyNativeWindow()), nullptr);
   HDC plain = GetDC(create("Plain"));
   EXPECT_FALSE(wglCreateContext(plain) || SwapBuffers(plain)) << "a window without a pixel format";
   HDC deviceContext = GetDC(create("OpenGL"));
-  ASSERT_NE(createdContext, nullptr);
+  ASSERT_TRUE(createdContext != nullptr && SwapBuffers(deviceContext));
   EXPECT_EQ(wglCreateContext(deviceContext), nullptr) << "one live context per window";
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_FALSE(wglMakeCurrent(plain, createdContext) || RecordingBackend::instance().current) << "fails to none";
