@@ -247,6 +247,9 @@ TEST_P(ViewerTest, ResizingRepaintsAltDragsTurnZoomAndPanAndClosingExitsWithZero
   // 40 pixels are 40 degrees; quarter turns would not show, the floor grid being square.
   EXPECT_LT(floorOverlap(start, drag("alt", 100, 100, 140, 100)), 0.5) << "Alt+drag did not turn the view";
   EXPECT_GT(floorOverlap(start, drag("alt", 140, 100, 100, 100)), 0.85) << "turning back did not restore the view";
+  xdotool("keydown alt mousedown 1"), settled(), xdotool("keyup alt"), settled(), xdotool("mousemove 140 100");
+  EXPECT_GT(floorOverlap(start, settled()), 0.85) << "a move after Alt was let go mid-drag turned the view";
+  xdotool("mouseup 1"), settled();
   EXPECT_LT(floorOverlap(start, drag("alt", 180, 150, 180, 250)), 0.5) << "moves outside the window were lost";
   Image level = drag("alt", 180, 250, 180, 150);
   Image away = drag("alt+ctrl", 200, 150, 200, 100);  // up by 50: the eye moves 5 units away
