@@ -142,7 +142,6 @@ void forEachLine(std::istream& in, Each&& each, TooLong&& tooLong) {
     if (text.size() == kLineBuffer) {  // the start of a line that does not end within the buffer
       tooLong(text);
       skipping = true;
-      text.remove_prefix(restOfSkippedLine(text, skipping, lfMayFollow));
     }
     std::memmove(buffer.data(), text.data(), text.size());
     held = text.size();
