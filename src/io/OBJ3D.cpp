@@ -197,7 +197,6 @@ OBJ3D::OBJ3D() : keywordPattern("^(\\S+)") {
   handlers.emplace("f", &OBJ3D::onFace);
   handlers.emplace("k", &OBJ3D::onSpring);
 
-  currentIndex = 0;
   commentPattern_ = &patterns.at("#");
 }
 
@@ -420,8 +419,6 @@ void OBJ3D::commitPendingElements() {
       commitSpring(pendingSprings_[s++]);
     }
   }
-  pendingFaces_.clear();
-  pendingSprings_.clear();
 }
 
 bool OBJ3D::resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals) {
