@@ -92,6 +92,8 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
       {"v 1 2 3\nk 1 1", "v5,10,15 k0,0 "},
       {"", ""},
       {"x", "", "keyword x not found\n"},  // a file of one byte
+      {"v .5 0 0\nk 1 1\nv .5 0 0\n", "", "",
+       refused(1, "v") + "@:2: spring names vertex 1, which line 1 dropped; spring skipped\n" + refused(3, "v")},
       {kExample, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "", kExampleSaid},
   };
   for (const Row& row : rows) expectLoad(row);
@@ -100,7 +102,7 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
 // A line over the limit is skipped as it streams past, wherever its end falls (a full buffer's last byte,
 // a CR LF across reads), keeping its number and a v line's vertex number; the lines around it read.
 TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
-  const std::size_t n = OBJ3D::kMaxLineLength;
+  const std::size_t n = std::size_t{1} << 20;  // 1 MiB
   const std::string skipped = ": line longer than " + std::to_string(n) + " bytes; line skipped\n";
   for (const std::size_t over : {std::size_t{1}, std::size_t{2}, n + 3}) {  // n + 3: a CR LF across two reads
     expectLoad({"o a\nv 1 2 3" + std::string(n - 7, ' ') + "\nv 4 5 6" + std::string(n - 7 + over, ' ') +
@@ -143,6 +145,7 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   EXPECT_EQ(reader.objects[0]->vertexCount, 0);
   reader.load();
   EXPECT_EQ(reader.objects[0]->vertexCount, 1);
+  EXPECT_EQ(reader.onObject("o", "o b") + reader.onVertex("v", "v 1 2 3"), 0);  // line operations return 0
 }
 
 }  // namespace
