@@ -42,7 +42,23 @@ def unit_targets(build_dir):
     """Every ninja target whose name ends in _tests (the GoogleTest executables), fuzz targets aside."""
     done = subprocess.run(["ninja", "-C", build_dir, "-t", "targets", "all"], capture_output=True, text=True, errors="replace")
     names = {line.split(":")[0].rsplit("/", 1)[-1] for line in done.stdout.splitlines()}
-    return sorted(n for n in names if n.endswith("_tests") and "fuzz" not in n and not n.startswith("cmake_"))
+    unit = lambda n: n.endswith("_tests") or n.endswith("_tests_machine")  # the latter: the reader's own matcher
+    return sorted(n for n in names if unit(n) and "fuzz" not in n and not n.startswith("cmake_"))
+
+
+def ctest_filter(path):
+    """The GTEST_FILTER that CTest sets for the binary at path, if any (io_tests_machine runs only the
+    tests that go through the line patterns)."""
+    name = os.path.basename(path)
+    try:
+        with open(os.path.join(os.path.dirname(path), "CTestTestfile.cmake")) as f:
+            for line in f:
+                found = re.search(r'\[=\[%s\]=\] PROPERTIES .*"GTEST_FILTER=([^"]*)"' % re.escape(name), line)
+                if found:
+                    return found.group(1)
+    except FileNotFoundError:
+        pass
+    return None
 
 # (name, pattern, replacement). Patterns want blanks around binary operators, which skips templates,
 # pointers, includes and most unary uses; whatever still does not compile is counted INVALID.
@@ -194,7 +210,9 @@ def run_tests(binaries, timeout, first_kill=False):
     failures = []
     limit = lambda name: timeout[name] if isinstance(timeout, dict) else timeout
     for name, path in sorted(binaries.items(), key=lambda item: (limit(item[0]), item[0]) if first_kill else item):
-        done = run_group([path, "--gtest_brief=1"], limit(name), cwd=os.path.dirname(path))
+        only = ctest_filter(path)
+        done = run_group([path, "--gtest_brief=1"] + (["--gtest_filter=" + only] if only else []), limit(name),
+                         cwd=os.path.dirname(path))
         if done is None:
             failures.append(name + ":*timeout")
         elif done.returncode != 0:

@@ -50,7 +50,8 @@ const WNDCLASSEXA& fillClassTemplate(HINSTANCE instance, const std::string& clas
 
 bool isMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <= WM_RBUTTONDBLCLK; }
 
-// The scene controller's button event code of a mouse message; 0 for a plain move.
+// The scene controller's button event code of a button message (WM_LBUTTONDOWN to WM_RBUTTONDBLCLK,
+// the only ones that reach it).
 std::int32_t buttonCode(UINT message) {
   switch (message) {
     case WM_LBUTTONDOWN:
@@ -63,10 +64,8 @@ std::int32_t buttonCode(UINT message) {
       return GLUW::kRightDown;
     case WM_RBUTTONUP:
       return GLUW::kRightUp;
-    case WM_RBUTTONDBLCLK:
+    default:  // WM_RBUTTONDBLCLK
       return GLUW::kRightDoubleClick;
-    default:
-      return 0;
   }
 }
 
@@ -189,8 +188,8 @@ void OpenGLFrame::onMouseMessage(HWND window, UINT message) {
   if (result > 0) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
 }
 
-// Creation fails (-1) with the reason on standard error; what was made so far is released here, and
-// the WM_DESTROY that follows finds nothing left to release twice.
+// Creation fails (-1) with the reason on standard error; what was made so far is released here, since
+// Wine sends no WM_DESTROY after a refused WM_CREATE (where one follows, it finds nothing left).
 LRESULT OpenGLFrame::refuseCreation(HWND window, const std::string& reason) {
   std::fprintf(stderr, "springview: %s\n", reason.c_str());
   wglMakeCurrent(nullptr, nullptr);

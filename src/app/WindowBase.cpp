@@ -1,9 +1,6 @@
 // The window framework's base class and message router (see WindowBase.h).
 #include "app/WindowBase.h"
 
-#include <cstdio>
-#include <exception>
-
 namespace sv {
 
 WNDCLASSEXA windowClass{};
@@ -66,27 +63,13 @@ WindowBase* targetOf(HWND window) {
   return owner != windowsByHandle.end() ? owner->second : nullptr;
 }
 
-// What a window procedure answers when it cannot handle a message: creation messages fail creation.
-LRESULT failedResult(UINT message) {
-  if (message == WM_NCCREATE) return FALSE;
-  if (message == WM_CREATE) return -1;
-  return 0;
-}
-
 }  // namespace
 
-LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    // A window the framework does not know gets the default processing.
-    WindowBase* target = targetOf(window);
-    if (target == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-    return target->windowProc(window, message, wParam, lParam);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "springview: message 0x%04x: %s\n", message, error.what());
-  } catch (...) {
-    std::fprintf(stderr, "springview: message 0x%04x: unknown error\n", message);
-  }
-  return failedResult(message);
+LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+  // A window the framework does not know gets the default processing.
+  WindowBase* target = targetOf(window);
+  if (target == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  return target->windowProc(window, message, wParam, lParam);
 }
 
 }  // namespace sv

@@ -43,7 +43,8 @@ extern std::map<std::int32_t, WindowBase*> pendingWindows;
 extern std::map<HWND, WindowBase*> windowsByHandle;
 
 // The window procedure registered with the class: sends each message to the object being created
-// (while a create is in progress) or to the object that owns the window. No exception leaves it.
-LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// (while a create is in progress) or to the object that owns the window. No exception may leave it:
+// each window procedure handles its own (OpenGLFrame's catches every one).
+LRESULT CALLBACK routeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 }  // namespace sv

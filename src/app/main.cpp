@@ -8,13 +8,11 @@
 #include <cstdio>
 
 int main() {
-  // The diagnostic lines appear as they are written, also when standard output is a pipe or a file.
-  // The Microsoft C runtime buffers fully even when asked for lines; every diagnostic line is written
-  // while the window opens, so one flush after opening delivers them there too.
-  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   sv::MainFrame app(instance);
   const int opened = app.open();
+  // Every diagnostic line is written while the window opens; a pipe or a file buffers them fully (the
+  // Microsoft C runtime does so even when asked for lines), so one flush delivers them as the window shows.
   std::fflush(stdout);
   if (opened < 0) return 1;
   HWND window = app.getHandle();

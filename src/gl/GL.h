@@ -16,7 +16,6 @@ using Int = std::int32_t;         // GLint
 using Sizei = std::int32_t;       // GLsizei
 using Float = float;              // GLfloat, GLclampf
 using Double = double;            // GLdouble
-using Boolean = std::uint8_t;     // GLboolean
 using Uint = std::uint32_t;       // GLuint
 using Sizeiptr = std::ptrdiff_t;  // GLsizeiptr
 using Intptr = std::ptrdiff_t;    // GLintptr
@@ -28,7 +27,6 @@ inline constexpr Enum kTriangles = 0x0004;
 inline constexpr Enum kFront = 0x0404;
 inline constexpr Enum kDepthTest = 0x0B71;
 inline constexpr Enum kLighting = 0x0B50;
-inline constexpr Enum kColorClearValue = 0x0C22;
 inline constexpr Enum kLight0 = 0x4000;
 inline constexpr Enum kAmbient = 0x1200;
 inline constexpr Enum kDiffuse = 0x1201;
@@ -96,12 +94,9 @@ void bindBuffer(Enum target, Uint name);
 void bufferData(Enum target, Sizeiptr bytes, const void* data, Enum usage);
 void bufferSubData(Enum target, Intptr offset, Sizeiptr bytes, const void* data);
 
-// Read-back and queries, used by the offscreen pictures and their tests.
+// Read-back and the error query, used by the offscreen pictures and their tests.
 void pixelStorei(Enum name, Int value);
 void readPixels(Int x, Int y, Sizei width, Sizei height, Enum format, Enum type, void* pixels);
-void getFloatv(Enum name, Float* values);
-void getLightfv(Enum light, Enum name, Float* values);
-Boolean isEnabled(Enum capability);
 Enum getError();
 
 }  // namespace sv::gl

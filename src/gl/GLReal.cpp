@@ -3,8 +3,8 @@
 // The buffer-object functions are not exported by every system's GL library (Windows' opengl32 stops
 // at 1.1), so their entry points are looked up at run time once a context is current.
 #include "gl/GL.h"
+#include "gl/GLStrings.h"
 
-#include <cstring>
 #include <string>
 #include <type_traits>
 
@@ -19,24 +19,23 @@
 
 namespace sv::gl {
 
-static_assert(std::is_same_v<Enum, GLenum> && std::is_same_v<Bitfield, GLbitfield> && std::is_same_v<Int, GLint> &&
-              std::is_same_v<Sizei, GLsizei> && std::is_same_v<Float, GLfloat> && std::is_same_v<Double, GLdouble> &&
-              std::is_same_v<Boolean, GLboolean>);
+static_assert(std::is_same_v<Enum, GLenum> && std::is_same_v<Bitfield, GLbitfield> && std::is_same_v<Int, GLint>);
+static_assert(std::is_same_v<Sizei, GLsizei> && std::is_same_v<Float, GLfloat> && std::is_same_v<Double, GLdouble>);
 static_assert(kPoints == GL_POINTS && kLines == GL_LINES && kTriangles == GL_TRIANGLES && kFront == GL_FRONT);
 static_assert(kDepthTest == GL_DEPTH_TEST && kLighting == GL_LIGHTING && kLight0 == GL_LIGHT0);
-static_assert(kColorClearValue == GL_COLOR_CLEAR_VALUE && kAmbient == GL_AMBIENT && kDiffuse == GL_DIFFUSE);
+static_assert(kAmbient == GL_AMBIENT && kDiffuse == GL_DIFFUSE);
 static_assert(kModelview == GL_MODELVIEW && kProjection == GL_PROJECTION && kRgba == GL_RGBA);
 static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALIGNMENT && kNoError == GL_NO_ERROR);
-static_assert(kUnsignedInt == GL_UNSIGNED_INT && kDouble == GL_DOUBLE && kVertexArray == GL_VERTEX_ARRAY &&
-              kNormalArray == GL_NORMAL_ARRAY);
+static_assert(kUnsignedInt == GL_UNSIGNED_INT && kDouble == GL_DOUBLE);
+static_assert(kVertexArray == GL_VERTEX_ARRAY && kNormalArray == GL_NORMAL_ARRAY);
 static_assert(kColorBufferBit == GL_COLOR_BUFFER_BIT && kDepthBufferBit == GL_DEPTH_BUFFER_BIT);
 static_assert(kFloat == GL_FLOAT && sizeof(Uint) == sizeof(GLuint) && sizeof(Sizeiptr) == sizeof(void*));
 
 namespace {
 
 // The values of GL 1.5 and of GL_ARB_vertex_buffer_object alike; not every system's gl.h has them.
-static_assert(kArrayBuffer == 0x8892 && kElementArrayBuffer == 0x8893 && kStaticDraw == 0x88E4 &&
-              kDynamicDraw == 0x88E8);
+static_assert(kArrayBuffer == 0x8892 && kElementArrayBuffer == 0x8893);
+static_assert(kStaticDraw == 0x88E4 && kDynamicDraw == 0x88E8);
 
 struct BufferEntryPoints {
   void(APIENTRY* gen)(Sizei, Uint*) = nullptr;
@@ -64,27 +63,6 @@ void lookUp(Function& entry, const std::string& name) {
 }
 
 const char* glString(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
-
-// "major.minor" leads every version string of a desktop context, whatever follows it.
-bool versionAtLeast(int major, int minor) {
-  const char* version = glString(GL_VERSION);
-  if (version == nullptr) return false;
-  int found[2] = {0, 0};
-  for (int part = 0; part < 2; ++part, version += *version == '.') {
-    for (; *version >= '0' && *version <= '9'; ++version) found[part] = found[part] * 10 + (*version - '0');
-  }
-  return found[0] > major || (found[0] == major && found[1] >= minor);
-}
-
-bool hasExtension(const char* name) {
-  const char* list = glString(GL_EXTENSIONS);
-  const std::size_t length = std::strlen(name);
-  for (const char* at = list; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
-    const bool starts = at == list || at[-1] == ' ', ends = at[length] == ' ' || at[length] == '\0';
-    if (starts && ends) return true;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -124,8 +102,8 @@ void drawElements(Enum mode, Sizei count, Enum type, const void* indices) {
 
 // GL 1.5 names the functions without a suffix; the extension before it, with ARB.
 bool hasBufferObjects() {
-  const bool core = versionAtLeast(1, 5);
-  if (!core && !hasExtension("GL_ARB_vertex_buffer_object")) return false;
+  const bool core = versionAtLeast(glString(GL_VERSION), 1, 5);
+  if (!core && !listsExtension(glString(GL_EXTENSIONS), "GL_ARB_vertex_buffer_object")) return false;
   const std::string suffix = core ? "" : "ARB";
   lookUp(buffers.gen, "glGenBuffers" + suffix);
   lookUp(buffers.remove, "glDeleteBuffers" + suffix);
@@ -152,9 +130,6 @@ void pixelStorei(Enum name, Int value) { glPixelStorei(name, value); }
 void readPixels(Int x, Int y, Sizei width, Sizei height, Enum format, Enum type, void* pixels) {
   glReadPixels(x, y, width, height, format, type, pixels);
 }
-void getFloatv(Enum name, Float* values) { glGetFloatv(name, values); }
-void getLightfv(Enum light, Enum name, Float* values) { glGetLightfv(light, name, values); }
-Boolean isEnabled(Enum capability) { return glIsEnabled(capability); }
 Enum getError() { return glGetError(); }
 
 }  // namespace sv::gl

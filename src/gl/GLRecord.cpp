@@ -1,7 +1,7 @@
 // The recording binding: logs every call with its arguments instead of drawing, so tests can check
-// the exact sequence the drawing and the scene issue. Queries answer as a fresh context would (zeros,
-// nothing enabled, no error); read-back fills the buffer with zeros. Buffer objects are kept in
-// memory, so a draw call logs the values it reads from them as from client arrays.
+// the exact sequence the drawing and the scene issue. glGetError answers no error; read-back fills the
+// buffer with zeros. Buffer objects are kept in memory, so a draw call logs the values it reads from
+// them as from client arrays.
 #include "gl/GL.h"
 #include "gl/GLRecorder.h"
 
@@ -217,18 +217,6 @@ void readPixels(Int x, Int y, Sizei width, Sizei height, Enum format, Enum type,
   if (pixels != nullptr && width > 0 && height > 0 && format == kRgba && type == kUnsignedByte) {
     std::memset(pixels, 0, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
   }
-}
-void getFloatv(Enum name, Float* values) {
-  record("glGetFloatv", {double(name)});
-  values[0] = 0.0f;  // every float query used here answers at least one value
-}
-void getLightfv(Enum light, Enum name, Float* values) {
-  record("glGetLightfv", {double(light), double(name)});
-  std::memset(values, 0, 4 * sizeof(Float));
-}
-Boolean isEnabled(Enum capability) {
-  record("glIsEnabled", {double(capability)});
-  return 0;
 }
 Enum getError() {
   record("glGetError", {});

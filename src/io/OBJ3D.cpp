@@ -4,6 +4,7 @@
 
 #include "io/ModelFileError.h"
 #include "io/NumberText.h"
+#include "io/PlainLine.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,6 +32,28 @@ const std::string kNumber =
 constexpr const char* kVertex = "vertex";
 constexpr const char* kNormal = "normal";
 const std::string kFaceCorner = "([0-9]*)/([0-9]*)/([0-9]*)";
+
+// The lines read by hand when they are plain (PlainLine.h), with the patterns that read the rest. A
+// keyword whose table entry no longer holds its pattern here is read by its pattern alone.
+struct PlainPattern {
+  std::string_view keyword;
+  std::string text;
+  PlainShape shape;
+};
+const std::string kThreeNumbers = "\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber;
+const PlainPattern kPlainPatterns[] = {
+    {"v", "^v" + kThreeNumbers, PlainShape::threeNumbers},
+    {"vn", "^vn" + kThreeNumbers, PlainShape::threeNumbers},
+    {"f", "^f\\s+" + kFaceCorner + "\\s+" + kFaceCorner + "\\s+" + kFaceCorner, PlainShape::threeCorners},
+    {"k", "^k\\s+" + kNumber + "\\s+" + kNumber, PlainShape::twoNumbers},
+};
+
+PlainShape plainShapeOf(std::string_view keyword, const LinePattern* pattern) {
+  for (const PlainPattern& plain : kPlainPatterns) {
+    if (pattern != nullptr && keyword == plain.keyword && pattern->text() == plain.text) return plain.shape;
+  }
+  return PlainShape::none;
+}
 
 // Text from the file as it may go to a terminal: printable ASCII stays, a backslash and every other
 // byte become escapes (\\, \xHH), so a file cannot send control sequences.
@@ -182,13 +205,10 @@ std::string rangeText(const char* what, std::int32_t count) {
 OBJ3D::OBJ3D() : keywordPattern("^(\\S+)") {
   patterns.emplace("mtllib", LinePattern("^mtllib\\s+(\\S+)"));
   patterns.emplace("o", LinePattern("^o\\s+(\\S+)"));
-  patterns.emplace("v", LinePattern("^v\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
-  patterns.emplace("vn", LinePattern("^vn\\s+" + kNumber + "\\s+" + kNumber + "\\s+" + kNumber));
   patterns.emplace("g", LinePattern("^g\\s+(\\S+)"));
   patterns.emplace("usemtl", LinePattern("^usemtl\\s+(\\S+)"));
-  patterns.emplace("f", LinePattern("^f\\s+" + kFaceCorner + "\\s+" + kFaceCorner + "\\s+" + kFaceCorner));
   patterns.emplace("#", LinePattern("^#"));
-  patterns.emplace("k", LinePattern("^k\\s+" + kNumber + "\\s+" + kNumber));
+  for (const PlainPattern& plain : kPlainPatterns) patterns.emplace(plain.keyword, LinePattern(plain.text));
 
   handlers.emplace("mtllib", &OBJ3D::onMtllib);
   handlers.emplace("o", &OBJ3D::onObject);
@@ -258,8 +278,7 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
 // the numbers of later lines do not shift, and whoever names it hears that this line dropped it.
 void OBJ3D::skipLongLine(std::string_view start) {
   report(lineNumber_, "line longer than " + std::to_string(kMaxLineLength) + " bytes; line skipped");
-  if (!keywordPattern.matchAtStart(start)) return;
-  const std::string_view keyword = keywordPattern.group(1);
+  const std::string_view keyword = keywordOf(start);
   if (keyword == "v") vertexNumbers_.drop(lineNumber_);
   if (keyword == "vn") normalNumbers_.drop(lineNumber_);
 }
@@ -267,8 +286,8 @@ void OBJ3D::skipLongLine(std::string_view start) {
 // One line: keyword, comment test, table look-ups, line operation. Only a keyword that starts with
 // '#' can match the comment pattern, so the others skip that match.
 void OBJ3D::interpret(std::string_view line) {
-  if (!keywordPattern.matchAtStart(line)) return;
-  const std::string_view keyword = keywordPattern.group(1);
+  const std::string_view keyword = keywordOf(line);
+  if (keyword.empty()) return;
   if (keyword.front() == '#' && commentPattern_->matchAtStart(keyword)) return;
   const KeywordEntry& entry = lookUp(keyword);
   if (entry.pattern == nullptr) {
@@ -287,8 +306,19 @@ const OBJ3D::KeywordEntry& OBJ3D::lookUp(std::string_view keyword) {
   lastKeyword_.keyword.assign(keyword);
   lastKeyword_.pattern = pattern != patterns.end() ? &pattern->second : nullptr;
   lastKeyword_.handler = handler != handlers.end() ? handler->second : nullptr;
+  lastKeyword_.shape = plainShapeOf(keyword, lastKeyword_.pattern);
   lastKeyword_.known = true;
   return lastKeyword_;
+}
+
+// The groups of the keyword's line pattern on `line` from group 1 on, as many as `groups` holds: read
+// by hand when the line is plain, by the pattern otherwise. False when the pattern does not match.
+bool OBJ3D::readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups) {
+  const KeywordEntry& entry = lookUp(keyword);
+  if (readPlainLine(entry.shape, keyword, line, groups)) return true;
+  if (!entry.pattern->matchAtStart(line)) return false;
+  for (std::size_t g = 0; g < groups.size(); ++g) groups[g] = entry.pattern->group(g + 1);
+  return true;
 }
 
 Object3D& OBJ3D::currentMesh() {
@@ -335,15 +365,14 @@ bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
 // A v or vn line takes the next number whatever happens to it; one that is not kept says why.
 void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                       AddPoint add) {
-  const LinePattern& pattern = *lookUp(keyword).pattern;
-  if (!pattern.matchAtStart(line)) {
+  std::string_view text[3];
+  if (!readGroups(keyword, line, text)) {
     std::string message = "'";
     report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
     numbers.drop(lineNumber_);
     return;
   }
-  const double x = realFromText(pattern.group(1)), y = realFromText(pattern.group(2)),
-               z = realFromText(pattern.group(3));
+  const double x = realFromText(text[0]), y = realFromText(text[1]), z = realFromText(text[2]);
   if (!acceptPoint(what, x, y, z)) {
     numbers.drop(lineNumber_);
     return;
@@ -366,9 +395,9 @@ int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
 // a number no line has given yet waits for the end of the file, when every number is known, and so
 // does every face and spring after it, so the mesh still gets them in file order.
 int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
-  const LinePattern& m = *lookUp(keyword).pattern;
-  if (!m.matchAtStart(line)) return 0;
-  auto index = [&](int group) { return integerFromText(m.group(group)); };
+  std::string_view text[9];
+  if (!readGroups(keyword, line, text)) return 0;
+  auto index = [&](int group) { return integerFromText(text[group - 1]); };
   const PendingFace face{
       {index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_};
   const std::int32_t vertices = vertexNumbers_.count(), normals = normalNumbers_.count();
@@ -383,9 +412,9 @@ int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
 }
 
 int OBJ3D::onSpring(std::string_view keyword, std::string_view line) {
-  const LinePattern& m = *lookUp(keyword).pattern;
-  if (!m.matchAtStart(line)) return 0;
-  const PendingSpring spring{integerFromText(m.group(1)), integerFromText(m.group(2)), lineNumber_};
+  std::string_view text[2];
+  if (!readGroups(keyword, line, text)) return 0;
+  const PendingSpring spring{integerFromText(text[0]), integerFromText(text[1]), lineNumber_};
   const bool known = spring.first <= vertexNumbers_.count() && spring.second <= vertexNumbers_.count();
   if (known && pendingFaces_.empty() && pendingSprings_.empty()) {
     commitSpring(spring);

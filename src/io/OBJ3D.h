@@ -8,6 +8,7 @@
 #include "core/Object.h"
 #include "io/ElementNumbering.h"
 #include "io/LinePattern.h"
+#include "io/PlainLine.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/Object3D.h"
 
@@ -19,6 +20,7 @@
 #include <istream>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +71,7 @@ class OBJ3D : public Object {
   std::map<std::string, LineHandler, std::less<>> handlers;
   std::array<std::unique_ptr<Object3D>, kObjectSlots> objects;
   std::int32_t currentIndex = 0;
+  // What a line's keyword is: keywordOf (PlainLine.h) reads it by hand, as this pattern would.
   LinePattern keywordPattern;
 
  private:
@@ -94,6 +97,7 @@ class OBJ3D : public Object {
     std::string keyword;
     const LinePattern* pattern = nullptr;  // null: not a keyword of the reader
     LineHandler handler = nullptr;         // null: a keyword with no line operation
+    PlainShape shape = PlainShape::none;   // how a plain line of the keyword is read by hand
     bool known = false;
   };
 
@@ -101,6 +105,7 @@ class OBJ3D : public Object {
   void interpret(std::string_view line);
   void skipLongLine(std::string_view start);
   const KeywordEntry& lookUp(std::string_view keyword);
+  bool readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups);
   void readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                  AddPoint add);
   bool acceptPoint(const char* what, double x, double y, double z);

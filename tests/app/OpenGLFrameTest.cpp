@@ -3,7 +3,6 @@
 // pixel format or context, a lost context, a failing frame or GetMessageA, stale and unknown windows).
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
-#include "io/ModelFileError.h"
 #include "platform/backend/Input.h"
 #include "platform/backend/RecordingBackend.h"
 #include "platform/state/WindowSystemState.h"
@@ -11,6 +10,8 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,13 +23,14 @@ using namespace platform;
 using Strings = std::vector<std::string>;
 
 RecordingBackend& backend() { return RecordingBackend::instance(); }
-Strings log;  // each scene call with " current" or " none" for the context at the time
-bool failInit = false, failRender = false;
+Strings log;                       // each scene call with " current" or " none" for the context at the time
+int failInit = 0, failRender = 0;  // 1: the call throws a std::exception, 2: an int
+int fail(int how, const char* what) { return how > 1 ? throw how : how ? throw std::runtime_error(what) : 0; }
 
 struct RecordingScene : GLUW {
   void note(const std::string& call) { log.push_back(call + (backend().current ? " current" : " none")); }
-  int init() override { return note("init"), failInit ? throw ModelFileError("no \"sphere_k.obj\""), 0 : 0; }
-  int render() override { return note("render"), failRender ? throw std::runtime_error("frame failed"), 0 : 0; }
+  int init() override { return note("init"), fail(failInit, "no sphere_k.obj"); }
+  int render() override { return note("render"), fail(failRender, "frame failed"); }
   int resize(int w, int h) override { return note("resize " + std::to_string(w) + " " + std::to_string(h)), 0; }
   int onMouse(int keys, int button, int x, int y) override {
     return note("mouse " + std::to_string(keys) + " " + std::to_string(button) + " " + std::to_string(x) + " " +
@@ -53,7 +55,7 @@ class OpenGLFrameTest : public ::testing::Test {
     backend() = {};
     windowsByHandle.clear();
     log.clear();
-    failInit = failRender = false;
+    failInit = failRender = 0;
   }
   void SetUp() override { reset(); }
   void TearDown() override { reset(); }
@@ -63,27 +65,33 @@ class OpenGLFrameTest : public ::testing::Test {
   OpenGLFrame& frame = *app.frame;
 };
 
-// A move before any press carries no button code; the press comes from outside the window (a captured
-// drag) with Super, which counts as Alt, and the left Shift held, and holds the capture until released.
+// Two moves before any press come as one and carry no button code; the press comes from outside the
+// window (a captured drag) with Super, which counts as Alt, and the left Shift and Ctrl held, and holds
+// the capture until released.
 TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithItsContextCurrentAndClosesWith0) {
+  EXPECT_EQ(frame.pixelFormat, 0) << "none before WM_CREATE";
   ASSERT_EQ(app.open(), 0);
   HWND window = app.getHandle();
   HGLRC context = frame.renderingContext;
   HDC deviceContext = frame.deviceContext;
   backend().cursor = POINT{-25, 700};
-  for (int key : {VK_RWIN, VK_LSHIFT}) inputKey(key, true);
-  inputMouseMove(window, 0, 0);
+  for (int key : {VK_RWIN, VK_LSHIFT, VK_LCONTROL}) inputKey(key, true);
+  for (int x : {0, 1}) inputMouseMove(window, x, 0);
   inputMouseButton(window, WM_RBUTTONDOWN, 0, 0);
   // The loop dispatches what is ready, then GetMessageA fails (the recording backend cannot wait
   // without a hook) and the loop ends with 1. Here: input first, then one paint, validated.
   EXPECT_EQ(runMessageLoop(window, nullptr), 1);
-  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1280 0 -25 700 none",
-                          "mouse 1280 16 -25 700 none", "render current"}));
+  EXPECT_EQ(log, (Strings{"init current", "resize 512 512 current", "mouse 1792 0 -25 700 none",
+                          "mouse 1792 16 -25 700 none", "render current"}));
   EXPECT_EQ(backend().calls, (Strings{"create gl 0 0 512x512", current(), "current none", "show", current(),
                                       "current none", current(), "swap", "current none"}));
   EXPECT_EQ(WindowSystemState::instance().capture, window);
   inputMouseButton(window, WM_RBUTTONUP, 0, 0);
   EXPECT_TRUE(runMessageLoop(window, nullptr) == 1 && WindowSystemState::instance().capture == nullptr);
+  EXPECT_TRUE(frame.setTitle("ab") && frame.getTitle() == std::string("ab\0\xFF", 4));
+  // Wine sends no WM_DESTROY after a refused WM_CREATE: the refusal itself drops the scene and contexts.
+  EXPECT_EQ(frame.windowProc(window, WM_CREATE, 0, 0), -1) << "a window's pixel format is set once";
+  EXPECT_TRUE(frame.scene == nullptr && frame.renderingContext == nullptr && frame.deviceContext == nullptr);
   backend().onWait = [&] { inputClose(window); };
   EXPECT_EQ(runMessageLoop(window, LoadAcceleratorsA(GetModuleHandleA(nullptr), "MYACCEL")), 0);
   EXPECT_TRUE(frame.scene == nullptr && backend().calls.back() == "destroy");
@@ -91,13 +99,14 @@ TEST_F(OpenGLFrameTest, OpensVeldrane1Of512SquareAtTheOriginDrivesTheSceneWithIt
 }
 
 TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelFormatContextOrModel) {
-  const std::pair<bool RecordingBackend::*, const char*> rows[] = {
-      {&RecordingBackend::failOpenGLWindow, "pixel format"},
-      {&RecordingBackend::failMakeCurrent, "current"},
-      {nullptr, "sphere_k.obj"}};
-  for (const auto& [fail, reason] : rows) {
+  const std::tuple<bool RecordingBackend::*, int, const char*> rows[] = {
+      {&RecordingBackend::failOpenGLWindow, 0, "pixel format"},
+      {&RecordingBackend::failMakeCurrent, 0, "current"},
+      {nullptr, 1, "sphere_k.obj"},
+      {nullptr, 2, "unknown error while creating the scene"}};
+  for (const auto& [fail, initFailure, reason] : rows) {
     reset();
-    failInit = fail == nullptr;
+    failInit = initFailure;
     if (fail) backend().*fail = true;
     TestMainFrame failing;
     ::testing::internal::CaptureStdout();
@@ -120,13 +129,19 @@ TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) 
   EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);  // one paint, validated, no paint loop
   EXPECT_TRUE(log.empty());
   EXPECT_EQ(std::count(backend().calls.begin(), backend().calls.end(), "swap"), 0);
-  backend().failMakeCurrent = false;
-  failRender = true;
-  RedrawWindow(app.getHandle(), nullptr, nullptr, RDW_INVALIDATE);
-  ::testing::internal::CaptureStderr();
-  EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("frame failed"), std::string::npos);
-  EXPECT_TRUE(frame.scene == nullptr && backend().current == nullptr) << "a failed scene is not driven again";
+  for (auto [failure, message] : {std::pair{1, "springview: frame failed\n"}, {2, "springview: unknown error\n"}}) {
+    reset();
+    TestMainFrame failing;
+    ASSERT_EQ(failing.frame->open(kMainWindowStyle, 0, 0, 512, 512, nullptr, nullptr), 0);
+    failRender = failure;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(runMessageLoop(failing.getHandle(), nullptr), 1);  // the first paint fails
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), message);
+    EXPECT_TRUE(failing.frame->scene == nullptr && backend().current == nullptr) << "not driven again";
+    RedrawWindow(failing.getHandle(), nullptr, nullptr, RDW_VALIDATE);
+    EXPECT_EQ(SendMessageA(failing.getHandle(), WM_MOUSEMOVE, 0, 0), 0);
+    EXPECT_FALSE(WindowSystemState::instance().window(failing.getHandle())->invalid) << "no scene, nothing to repaint";
+  }
   EXPECT_EQ(routeMessage(reinterpret_cast<HWND>(0x4321), WM_LBUTTONDOWN, 0, 0), 0) << "unknown windows: default";
 }
 

@@ -36,19 +36,21 @@ TEST(LinePatternMachineTest, RandomLinesMatchAsTheOracle) {
   }
 }
 
-// Syntax beyond the reader's patterns: empty branches, escapes in classes, ranges, counted repeats.
+// Syntax beyond the reader's patterns: empty branches, escapes in classes, ranges, counted repeats, a
+// run that must give a byte back.
 TEST(LinePatternMachineTest, OtherSyntaxMatchesAsTheOracle) {
   static const std::vector<LinePattern> patterns = [] {
     std::vector<LinePattern> made;
-    for (const char* text :
-         {"^(a|b|)c", "[x-z\\]]+(\\d{2,3})", "([^\\s]*)\\.(\\w?)", "\\t[\\-\\]]{1,}", "(a|ab)(c|bcd)(d*)"}) {
+    for (const char* text : {"^(a|b|)c", "[x-z\\]]+(\\d{2,3})", "([^\\s]*)\\.(\\w?)", "\\t[\\-\\]]{1,}",
+                             "(a|ab)(c|bcd)(d*)", "^a+ab|\\n"}) {
       made.emplace_back(text);
     }
     return made;
   }();
   std::vector<std::string> groups;
   for (const LinePattern& pattern : patterns) {
-    for (const char* line : {"", "c", "ac", "bc", "]y12345", "x1.", "ab.c_", "\t-]-x", "abcd", "abcdd"}) {
+    for (const char* line :
+         {"", "c", "ac", "bc", "]y12345", "x1.", "ab.c_", "\t-]-x", "abcd", "abcdd", "aab", "Zz.Q"}) {
       const bool expected = testing::oracleMatch(pattern.text(), line, groups);
       ASSERT_EQ(pattern.matchAtStart(line), expected) << pattern.text() << " on \"" << line << '"';
       for (std::size_t g = 0; g < groups.size(); ++g) EXPECT_EQ(pattern.group(g), groups[g]) << pattern.text() << g;

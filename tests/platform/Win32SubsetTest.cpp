@@ -51,23 +51,33 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
   HWND stale = create("Plain");
   SendMessageA(stale, WM_CLOSE, 0, 0);
   MSG message;
+  PAINTSTRUCT paint;
   for (HWND bad : {reinterpret_cast<HWND>(0x1234), stale}) {
     EXPECT_EQ(GetMessageA(&message, bad, 0, 0), -1);
-    EXPECT_TRUE(BeginPaint(bad, nullptr) == nullptr && GetDC(bad) == nullptr && !SetWindowTextA(bad, "x"));
+    EXPECT_FALSE(BeginPaint(bad, &paint) || EndPaint(bad, &paint) || GetDC(bad) || SetWindowTextA(bad, "x"));
     EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
+    inputResize(bad, 8, 8, false);
   }
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
   EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
+  HWND resized = create("pLAIN");
+  ASSERT_NE(resized, nullptr) << "class names ignore case";
+  EXPECT_EQ(CreateWindowExA(0, LPCSTR(0xC000), "atom", 0, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr), nullptr);
+  RedrawWindow(resized, nullptr, nullptr, RDW_VALIDATE), inputResize(resized, 8, 8, false);
+  EXPECT_TRUE(WindowSystemState::instance().window(resized)->invalid) << "a new size repaints";
   for (int key : {-1, 256, 100000}) inputKey(key, true);
   EXPECT_EQ(GetKeyState(-1) | GetKeyState(256), 0);
 }
 
 TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhileAlive) {
+  EXPECT_EQ((WindowSystemState::instance().addWindow(), WindowSystemState::instance().anyNativeWindow()), nullptr);
   HDC plain = GetDC(create("Plain"));
   EXPECT_FALSE(wglCreateContext(plain) || SwapBuffers(plain)) << "a window without a pixel format";
   HDC deviceContext = GetDC(create("OpenGL"));
-  ASSERT_NE(createdContext, nullptr);
+  ASSERT_TRUE(createdContext != nullptr && SwapBuffers(deviceContext));
   EXPECT_EQ(wglCreateContext(deviceContext), nullptr) << "one live context per window";
+  ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
+  EXPECT_FALSE(wglMakeCurrent(plain, createdContext) || RecordingBackend::instance().current) << "fails to none";
   ASSERT_TRUE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_TRUE(wglDeleteContext(createdContext));  // deleting the current context releases it
   EXPECT_EQ(RecordingBackend::instance().current, nullptr);

@@ -14,10 +14,10 @@ void showNativeWindow(WindowRecord& window);
 void destroyNativeWindow(WindowRecord& window);
 void setNativeTitle(WindowRecord& window);
 
-// Drawable size in pixels, and the screen position (pixels) of the client area's top left corner.
+// Drawable size in pixels.
 void clientSize(const WindowRecord& window, int& width, int& height);
-void clientOrigin(const WindowRecord& window, int& x, int& y);
-// The cursor on the screen now, in pixels; false when it cannot be known.
+// The cursor now, in the client pixels of the window holding the capture (else of the first window);
+// false when it cannot be known. The viewer has one window, so it needs no screen coordinates.
 bool cursorPosition(int& x, int& y);
 
 // Makes the OpenGL context of `window` current on this thread, or none when null.

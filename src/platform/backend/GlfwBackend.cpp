@@ -7,7 +7,6 @@
 #include "platform/backend/Input.h"
 #include "platform/state/WindowSystemState.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -34,14 +33,6 @@ bool ensureInitialized() {
 GLFWwindow* nativeOf(const WindowRecord& window) { return static_cast<GLFWwindow*>(window.native); }
 
 HWND handleOf(GLFWwindow* native) { return static_cast<HWND>(glfwGetWindowUserPointer(native)); }
-
-// Screen units to pixels for this window (1 unless the screen is high-DPI).
-double pixelScale(GLFWwindow* native) {
-  int windowWidth = 0, windowHeight = 0, framebufferWidth = 0, framebufferHeight = 0;
-  glfwGetWindowSize(native, &windowWidth, &windowHeight);
-  glfwGetFramebufferSize(native, &framebufferWidth, &framebufferHeight);
-  return windowWidth > 0 && framebufferWidth > 0 ? double(framebufferWidth) / windowWidth : 1.0;
-}
 
 void clientCursor(GLFWwindow* native, int& x, int& y) {
   double cursorX = 0, cursorY = 0;
@@ -84,14 +75,6 @@ void onMouseButton(GLFWwindow* native, int button, int action, int mods) {
   int x = 0, y = 0;
   clientCursor(native, x, y);
   inputMouseButton(handleOf(native), message, x, y);
-}
-
-void onScroll(GLFWwindow* native, double, double yOffset) {
-  int delta = wheelDelta(yOffset);
-  if (delta == 0) return;
-  int x = 0, y = 0;
-  if (!backend::cursorPosition(x, y)) return;
-  inputMouseWheel(handleOf(native), delta, x, y);
 }
 
 void onKey(GLFWwindow*, int key, int, int action, int) {
@@ -161,7 +144,6 @@ bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* forma
   glfwSetWindowPos(native, window.x, window.y);
   glfwSetCursorPosCallback(native, onCursorMove);
   glfwSetMouseButtonCallback(native, onMouseButton);
-  glfwSetScrollCallback(native, onScroll);
   glfwSetKeyCallback(native, onKey);
   glfwSetFramebufferSizeCallback(native, onFramebufferSize);
   glfwSetWindowIconifyCallback(native, onIconify);
@@ -189,29 +171,12 @@ void clientSize(const WindowRecord& window, int& width, int& height) {
   glfwGetFramebufferSize(nativeOf(window), &width, &height);
 }
 
-void clientOrigin(const WindowRecord& window, int& x, int& y) {
-  if (window.native == nullptr) {
-    x = window.x;
-    y = window.y;
-    return;
-  }
-  int screenX = 0, screenY = 0;
-  glfwGetWindowPos(nativeOf(window), &screenX, &screenY);
-  double scale = pixelScale(nativeOf(window));
-  x = static_cast<int>(std::lround(screenX * scale));
-  y = static_cast<int>(std::lround(screenY * scale));
-}
-
 bool cursorPosition(int& x, int& y) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
   WindowRecord* reference = windowSystem.capture != nullptr ? windowSystem.window(windowSystem.capture) : nullptr;
   if (reference == nullptr || reference->native == nullptr) reference = windowSystem.anyNativeWindow();
   if (reference == nullptr) return false;
-  int originX = 0, originY = 0, clientX = 0, clientY = 0;
-  clientOrigin(*reference, originX, originY);
-  clientCursor(nativeOf(*reference), clientX, clientY);
-  x = originX + clientX;
-  y = originY + clientY;
+  clientCursor(nativeOf(*reference), x, y);
   return true;
 }
 

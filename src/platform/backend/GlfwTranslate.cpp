@@ -67,11 +67,4 @@ int clientPixel(double cursor, int windowExtent, int framebufferExtent) {
   return static_cast<int>(pixel);
 }
 
-int wheelDelta(double yOffset) {
-  double delta = std::round(yOffset * WHEEL_DELTA);
-  if (!(delta > -32768.0)) return -32768;
-  if (delta > 32767.0) return 32767;
-  return static_cast<int>(delta);
-}
-
 }  // namespace sv::platform

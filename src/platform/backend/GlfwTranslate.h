@@ -1,6 +1,6 @@
 // The GLFW-to-Win32 translation of the real backend, as small pure functions: button events to mouse
-// messages, keys to virtual keys, cursor positions to client pixels, scroll offsets to wheel deltas.
-// They need GLFW's constants only, so unit tests call them without a display.
+// messages, keys to virtual keys, cursor positions to client pixels. They need GLFW's constants only,
+// so unit tests call them without a display.
 #pragma once
 
 #include "platform/win32/Win32Subset.h"
@@ -16,7 +16,5 @@ int virtualKeyOf(int glfwKey);
 bool modifiersHold(int glfwMods, int virtualKey);
 // A cursor coordinate in screen units to drawable pixels (they differ on high-DPI screens).
 int clientPixel(double cursor, int windowExtent, int framebufferExtent);
-// A vertical scroll offset (in notches) to a WM_MOUSEWHEEL delta.
-int wheelDelta(double yOffset);
 
 }  // namespace sv::platform

@@ -1,45 +1,21 @@
 // Events coming up from a backend, turned into messages (see Input.h).
 #include "platform/backend/Input.h"
 
-#include "platform/backend/Backend.h"
 #include "platform/state/WindowSystemState.h"
 
-#include <chrono>
 #include <vector>
 
 namespace sv::platform {
 
 namespace {
 
-DWORD messageTime() {
-  using namespace std::chrono;
-  return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   MSG made{};
   made.hwnd = window;
   made.message = message;
   made.wParam = wParam;
-  made.lParam = lParam;
-  made.time = messageTime();
-  backend::cursorPosition(made.pt.x, made.pt.y);
+  made.lParam = lParam;  // no time or cursor point: DispatchMessageA hands neither to the window
   return made;
-}
-
-// While a window holds the capture, every mouse message goes to it, in its own client coordinates.
-WindowRecord* mouseTarget(HWND window, int& x, int& y) {
-  WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* source = windowSystem.window(window);
-  if (source == nullptr || windowSystem.capture == nullptr || windowSystem.capture == window) return source;
-  WindowRecord* target = windowSystem.window(windowSystem.capture);
-  if (target == nullptr || !target->alive) return source;
-  int sourceX = 0, sourceY = 0, targetX = 0, targetY = 0;
-  backend::clientOrigin(*source, sourceX, sourceY);
-  backend::clientOrigin(*target, targetX, targetY);
-  x += sourceX - targetX;
-  y += sourceY - targetY;
-  return target;
 }
 
 int buttonKey(UINT message) {
@@ -64,12 +40,13 @@ bool isButtonDown(UINT message) {
 
 }  // namespace
 
+// A mouse message goes to the window it happened in: the viewer has one window, so a capture (which
+// the backend's implicit grab keeps while a button is held) never sends it to another.
 void inputMouseMove(HWND window, int x, int y) {
-  WindowRecord* target = mouseTarget(window, x, y);
-  if (target == nullptr || !target->alive) return;
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  windowSystem.queue.post(
-      makeMessage(target->handle, WM_MOUSEMOVE, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
+  WindowRecord* target = windowSystem.window(window);
+  if (target == nullptr || !target->alive) return;
+  windowSystem.queue.post(makeMessage(window, WM_MOUSEMOVE, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputMouseButton(HWND window, UINT message, int x, int y) {
@@ -81,17 +58,9 @@ void inputMouseButton(HWND window, UINT message, int x, int y) {
   } else {
     windowSystem.keys.release(key);
   }
-  WindowRecord* target = mouseTarget(window, x, y);
-  if (target == nullptr || !target->alive) return;
-  windowSystem.queue.post(makeMessage(target->handle, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
-}
-
-void inputMouseWheel(HWND window, int delta, int screenX, int screenY) {
-  WindowSystemState& windowSystem = WindowSystemState::instance();
   WindowRecord* target = windowSystem.window(window);
   if (target == nullptr || !target->alive) return;
-  windowSystem.queue.post(makeMessage(window, WM_MOUSEWHEEL, MAKELONG(windowSystem.keys.mouseKeyFlags(), delta),
-                                      MAKELPARAM(screenX, screenY)));
+  windowSystem.queue.post(makeMessage(window, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputKey(int virtualKey, bool down) {

@@ -10,7 +10,6 @@ namespace sv::platform {
 void inputMouseMove(HWND window, int x, int y);
 // `message` is one of the button messages (WM_LBUTTONDOWN ... WM_MBUTTONUP).
 void inputMouseButton(HWND window, UINT message, int x, int y);
-void inputMouseWheel(HWND window, int delta, int screenX, int screenY);
 void inputKey(int virtualKey, bool down);
 void inputResize(HWND window, int width, int height, bool minimized);
 void inputExpose(HWND window);

@@ -46,11 +46,6 @@ void clientSize(const WindowRecord& window, int& width, int& height) {
   height = window.height;
 }
 
-void clientOrigin(const WindowRecord& window, int& x, int& y) {
-  x = window.x;
-  y = window.y;
-}
-
 bool cursorPosition(int& x, int& y) {
   RecordingBackend& recording = RecordingBackend::instance();
   x = recording.cursor.x;

@@ -8,9 +8,7 @@ bool inRange(int virtualKey) { return virtualKey > 0 && virtualKey < 256; }
 }  // namespace
 
 void KeyboardState::press(int virtualKey) {
-  if (!inRange(virtualKey)) return;
-  if (!down[virtualKey]) toggled[virtualKey] = !toggled[virtualKey];
-  down[virtualKey] = true;
+  if (inRange(virtualKey)) down[virtualKey] = true;
 }
 
 void KeyboardState::release(int virtualKey) {
@@ -34,9 +32,7 @@ bool KeyboardState::isDown(int virtualKey) const {
 }
 
 SHORT KeyboardState::keyState(int virtualKey) const {
-  int state = isDown(virtualKey) ? 0x8000 : 0;
-  if (inRange(virtualKey) && toggled[virtualKey]) state |= 1;
-  return static_cast<SHORT>(static_cast<std::uint16_t>(state));
+  return static_cast<SHORT>(static_cast<std::uint16_t>(isDown(virtualKey) ? 0x8000 : 0));
 }
 
 WPARAM KeyboardState::mouseKeyFlags() const {
@@ -49,9 +45,6 @@ WPARAM KeyboardState::mouseKeyFlags() const {
   return flags;
 }
 
-void KeyboardState::clear() {
-  down.fill(false);
-  toggled.fill(false);
-}
+void KeyboardState::clear() { down.fill(false); }
 
 }  // namespace sv::platform

@@ -14,7 +14,7 @@ class KeyboardState {
   void press(int virtualKey);
   void release(int virtualKey);
   bool isDown(int virtualKey) const;
-  // Win32 form: bit 15 set while down, bit 0 toggled by every press.
+  // Win32 form: bit 15 set while down. The toggle bit (bit 0) is not kept: the window reads bit 15 only.
   SHORT keyState(int virtualKey) const;
   // MK_ flags of mouse messages: buttons, Shift and Ctrl.
   WPARAM mouseKeyFlags() const;
@@ -23,7 +23,6 @@ class KeyboardState {
  private:
   bool physicalDown(int virtualKey) const;
   std::array<bool, 256> down{};
-  std::array<bool, 256> toggled{};
 };
 
 }  // namespace sv::platform

@@ -6,12 +6,11 @@
 //   [x] top-level windows of registered classes: create, show, title, close, destroy, several at once
 //   [x] one OpenGL context per window through a pixel format (RGBA, double-buffered) and WGL
 //   [x] GetMessageA's Win32 order: sent size changes, posted and input messages, WM_QUIT, WM_PAINT
-//   [x] mouse moves (coalesced) and left, right and middle buttons; mouse capture
+//   [x] mouse moves (coalesced) and left, right and middle buttons; mouse capture of a single window
 //   [x] GetKeyState for the buttons, Shift, Ctrl and Alt (Super counts as Alt)
 //   [x] WM_SIZE on resize and minimise, in pixels also on high-DPI screens
-//   [x] WM_MOUSEWHEEL is posted (the viewer itself does not handle it)
 //   [ ] child windows (a parent makes CreateWindowExA fail), menus, timers, PeekMessage, threads
-//   [ ] double clicks (no CS_DBLCLKS) and buttons 4 and up
+//   [ ] double clicks (no CS_DBLCLKS), buttons 4 and up, the wheel (the viewer leaves it to the default)
 //   [ ] key and character messages, accelerator tables (keys only feed GetKeyState)
 //   [ ] SIZE_MAXIMIZED (a maximised window reports SIZE_RESTORED)
 //   [ ] resources: only the stock icon, arrow cursor and white brush; no fonts or GDI drawing
@@ -173,7 +172,6 @@ typedef struct tagPAINTSTRUCT {
 #define WM_RBUTTONDBLCLK 0x0206
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
-#define WM_MOUSEWHEEL 0x020A
 
 // WM_SIZE request types.
 #define SIZE_RESTORED 0
@@ -185,7 +183,6 @@ typedef struct tagPAINTSTRUCT {
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
-#define WHEEL_DELTA 120
 
 // Virtual keys that GetKeyState reports.
 #define VK_LBUTTON 0x01

@@ -320,29 +320,19 @@ BOOL WINAPI RedrawWindow(HWND window, const RECT*, HRGN, UINT flags) {
   return TRUE;
 }
 
-// The cursor position in screen pixels, as it is now.
+// The cursor position as it is now. The layer's screen is the viewer's one window: the position is in
+// its client pixels (and ScreenToClient keeps it), which is all GetCursorPos is used for.
 BOOL WINAPI GetCursorPos(LPPOINT point) {
-  if (point == nullptr) return FALSE;
-  int x = 0, y = 0;
-  if (!sv::platform::backend::cursorPosition(x, y)) return FALSE;
-  point->x = x;
-  point->y = y;
-  return TRUE;
+  return point != nullptr && sv::platform::backend::cursorPosition(point->x, point->y) ? TRUE : FALSE;
 }
 
-// Converts a screen point to the client coordinates of `window`, in place.
+// Converts a point from GetCursorPos to the client coordinates of `window`: they are the same here.
 BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
-  WindowRecord* record = liveWindow(window);
-  if (record == nullptr || point == nullptr) return FALSE;
-  int originX = 0, originY = 0;
-  sv::platform::backend::clientOrigin(*record, originX, originY);
-  point->x -= originX;
-  point->y -= originY;
-  return TRUE;
+  return liveWindow(window) != nullptr && point != nullptr ? TRUE : FALSE;
 }
 
-// Sends every mouse message to `window` until ReleaseCapture, wherever the cursor is; returns the
-// window that held the capture before.
+// Keeps the mouse messages with `window` until ReleaseCapture, wherever the cursor is (the backend's
+// implicit grab does so while a button is held); returns the window that held the capture before.
 HWND WINAPI SetCapture(HWND window) {
   HWND previous = windowSystem().capture;
   if (liveWindow(window) != nullptr) windowSystem().capture = window;
@@ -354,8 +344,8 @@ BOOL WINAPI ReleaseCapture(void) {
   return TRUE;
 }
 
-// The state of a key as the input handled so far left it: bit 15 when down, bit 0 toggled by each
-// press. VK_SHIFT, VK_CONTROL and VK_MENU cover both keys of their kind; VK_MENU counts Super too.
+// The state of a key as the input handled so far left it: bit 15 when down (no toggle bit). VK_SHIFT, VK_CONTROL and
+// VK_MENU cover both keys of their kind; VK_MENU counts Super too.
 SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().keys.keyState(virtualKey); }
 
 namespace {
