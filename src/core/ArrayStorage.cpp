@@ -1,6 +1,7 @@
 // Growing an Array's bytes: on the heap by copying, in pages of their own by moving the pages.
 #include "core/ArrayStorage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -64,7 +65,7 @@ void ArrayStorage::grow(std::size_t bytes) {
     data_ = growPages(data_, size_, bytes);
   } else {
     void* grown = inPages(bytes) ? mapPages(bytes) : ::operator new(bytes);
-    if (size_ != 0) std::memcpy(grown, data_, size_);
+    std::copy_n(static_cast<const char*>(data_), size_, static_cast<char*>(grown));  // none from an empty block
     if (!inPages(bytes)) std::memset(static_cast<char*>(grown) + size_, 0, bytes - size_);
     release(data_, size_);
     data_ = grown;

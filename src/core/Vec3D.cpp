@@ -17,17 +17,14 @@ bool Vec3D::intersectLinePlane(const Vec3D& linePoint, const Vec3D& lineDir, con
   return true;
 }
 
-namespace {
-int signOf(double d) { return d < 0.0 ? -1 : 1; }
-}  // namespace
-
 bool Vec3D::insideTriangle(const Vec3D& p, const Vec3D& a, const Vec3D& b, const Vec3D& c) const {
   Vec3D ea = a, eb = b, ec = c;
   ea.sub(p), eb.sub(p), ec.sub(p);
   Vec3D nab = ea, nbc = eb, nca = ec;
   nab.cross(eb), nbc.cross(ec), nca.cross(ea);
-  const int s1 = signOf(nab.dot(nbc)), s2 = signOf(nbc.dot(nca)), s3 = signOf(nca.dot(nab));
-  return s1 == s2 && s2 == s3;
+  // Inside when the three products agree in sign; zero and NaN count as positive (not below zero).
+  const bool n1 = nab.dot(nbc) < 0.0, n2 = nbc.dot(nca) < 0.0, n3 = nca.dot(nab) < 0.0;
+  return n1 == n2 && n2 == n3;
 }
 
 }  // namespace sv

@@ -61,7 +61,6 @@ void WorkerPool::runErased(ErasedJob job, void* context) {
 
 void WorkerPool::startWorkers() {
   stopping_ = false;
-  workers_.reserve(static_cast<std::size_t>(threads_ - 1));
   // Taken here, not by the new thread: a job announced before it first looks must not slip past it.
   const std::uint32_t now = generation_;
   for (int member = 1; member < threads_; ++member) workers_.emplace_back(&WorkerPool::work, this, member, now);

@@ -25,7 +25,6 @@ struct LinePattern::Engine {
   pcre2_code* code = nullptr;
   pcre2_match_data* matchData = nullptr;
   pcre2_match_context* context = nullptr;
-  std::uint32_t groups = 0;
   bool jitCompiled = false;
 
   ~Engine() {
@@ -48,7 +47,6 @@ LinePattern::LinePattern(std::string text) : text_(std::move(text)), engine_(std
   // Without JIT support (some CPUs) PCRE2 interprets the pattern with the same results.
   engine_->jitCompiled = pcre2_jit_compile(engine_->code, PCRE2_JIT_COMPLETE) == 0;
   engine_->matchData = pcre2_match_data_create_from_pattern(engine_->code, nullptr);
-  engine_->groups = pcre2_get_ovector_count(engine_->matchData);
   engine_->context = pcre2_match_context_create(nullptr);
   pcre2_set_match_limit(engine_->context, kMatchLimit);
 }
@@ -64,7 +62,8 @@ bool LinePattern::matchAtStart(std::string_view subject) const {
                            engine_->matchData, engine_->context);
   subject_ = subject;
   offsets_ = pcre2_get_ovector_pointer(engine_->matchData);
-  groups_ = result > 0 ? engine_->groups : 0;
+  // A match returns one more than its highest group that took part; the groups after it read as unset.
+  groups_ = result > 0 ? static_cast<std::size_t>(result) : 0;
   return result > 0;
 }
 

@@ -165,7 +165,6 @@ void forEachLine(std::istream& in, Each&& each, TooLong&& tooLong) {
     if (text.size() == kLineBuffer) {  // the start of a line that does not end within the buffer
       tooLong(text);
       skipping = true;
-      text.remove_prefix(restOfSkippedLine(text, skipping, lfMayFollow));
     }
     std::memmove(buffer.data(), text.data(), text.size());
     held = text.size();
@@ -218,7 +217,6 @@ OBJ3D::OBJ3D() : keywordPattern("^(\\S+)") {
   handlers.emplace("f", &OBJ3D::onFace);
   handlers.emplace("k", &OBJ3D::onSpring);
 
-  currentIndex = 0;
   commentPattern_ = &patterns.at("#");
 }
 
@@ -450,8 +448,6 @@ void OBJ3D::commitPendingElements() {
       commitSpring(pendingSprings_[s++]);
     }
   }
-  pendingFaces_.clear();
-  pendingSprings_.clear();
 }
 
 bool OBJ3D::resolveFace(const PendingFace& face, FaceIndices& vertices, FaceIndices& normals) {

@@ -139,8 +139,8 @@ std::size_t Object3D::blockBegin(int block) const {
 }
 
 // A counting sort of the springs by the blocks of their ends; walking the springs in order keeps
-// each block's list ascending. An end outside the mesh is left out (the serial step trusts the reader
-// instead).
+// each block's list ascending. Every end is a particle: the reader keeps them so, and both steps
+// read the ends' particles unchecked.
 void Object3D::buildBlocks(int blocks) {
   blockCount = blocks;
   blockParticles = particles.length();
@@ -151,9 +151,8 @@ void Object3D::buildBlocks(int blocks) {
     for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) blockOf[i] = b;
   }
   auto blocksOf = [&](const MeshSpring& s, int& first, int& second) {
-    auto inside = [&](std::int32_t end) { return end >= 0 && static_cast<std::size_t>(end) < blockParticles; };
-    first = inside(s.first) ? blockOf[static_cast<std::size_t>(s.first)] : -1;
-    second = inside(s.second) ? blockOf[static_cast<std::size_t>(s.second)] : -1;
+    first = blockOf[static_cast<std::size_t>(s.first)];
+    second = blockOf[static_cast<std::size_t>(s.second)];
     if (second == first) second = -1;  // a spring inside one block is listed once
   };
   blockSpringStart.setLength(static_cast<std::size_t>(blocks) + 1);

@@ -138,7 +138,6 @@ void GLUW::stepAndDrawCloth(bool stepped, Object3D* mesh) {
   prim->drawCloth(*cloth);
   gl::disable(gl::kLighting);
   gl::begin(gl::kLines);
-  gl::color3f(1, 0, 0);
   gl::end();
   gl::pointSize(8.0f);
   gl::color3f(1, 0, 0);

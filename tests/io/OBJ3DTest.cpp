@@ -87,8 +87,13 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
        "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 f0,1,2/0,0,0 k0,2 "},
       {"o a\nv 1 2 3\nv .5 0 0\nvn 1.0e999 0 0\nk 1 1\n" + kT + "f 1//1 2//1 3//2\nk 1 3\n",
        kTMesh + "f0,1,2/0,0,1 k0,2 ", "", refused(3, "v") + "@:4: normal coordinate out of range; line skipped\n"},
+      {"o a\nv .5 0 0\no b\nv .5 0 0\nk 1 1\n", "", "",  // the second mesh names its own dropped line
+       refused(2, "v") + refused(4, "v") + "@:5: spring names vertex 1, which line 4 dropped; spring skipped\n"},
       {"v 1 2 3\nk 1 1", "v5,10,15 k0,0 "},
       {"", ""},
+      {"x", "", "keyword x not found\n"},  // a file of one byte
+      {"v .5 0 0\nk 1 1\nv .5 0 0\n", "", "",
+       refused(1, "v") + "@:2: spring names vertex 1, which line 1 dropped; spring skipped\n" + refused(3, "v")},
       {kExample, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "", kExampleSaid},
   };
   for (const Row& row : rows) expectLoad(row);
@@ -97,7 +102,7 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
 // A line over the limit is skipped as it streams past, wherever its end falls (a full buffer's last byte,
 // a CR LF across reads), keeping its number and a v line's vertex number; the lines around it read.
 TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
-  const std::size_t n = OBJ3D::kMaxLineLength;
+  const std::size_t n = std::size_t{1} << 20;  // 1 MiB
   const std::string skipped = ": line longer than " + std::to_string(n) + " bytes; line skipped\n";
   for (const std::size_t over : {std::size_t{1}, std::size_t{2}, n + 3}) {  // n + 3: a CR LF across two reads
     expectLoad({"o a\nv 1 2 3" + std::string(n - 7, ' ') + "\nv 4 5 6" + std::string(n - 7 + over, ' ') +
@@ -126,7 +131,7 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
   };
   if (!std::ifstream(unreadable).is_open()) rows.emplace_back(unreadable, "Permission denied");
   OBJ3D reader;
-  reader.open(dir.write("model.obj", "o a\nv 1 2 3\n"));
+  EXPECT_EQ(reader.open(dir.write("model.obj", "o a\nv 1 2 3\n")), 0);
   for (const auto& [path, reason] : rows) {
     try {
       reader.open(path);
@@ -135,8 +140,12 @@ TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
       EXPECT_EQ(std::string(e.what()), path + ": cannot open the model file: " + reason);
     }
   }
+  std::istream none(nullptr);  // a stream with no buffer reads as an empty file
+  reader.loadFrom(none, "none");
+  EXPECT_EQ(reader.objects[0]->vertexCount, 0);
   reader.load();
   EXPECT_EQ(reader.objects[0]->vertexCount, 1);
+  EXPECT_EQ(reader.onObject("o", "o b") + reader.onVertex("v", "v 1 2 3"), 0);  // line operations return 0
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::vector<double> stateAfterSteps(const std::function<void(Object3D&)>& make, 
   if (threads == 0) {
     for (int i = 0; i < 5; ++i) mesh.step(0.1);
   } else {
-    mesh.advance(5, 0.1);
+    EXPECT_EQ(mesh.advance(5, 0.1), 0);
   }
   std::vector<double> state;
   for (std::size_t i = 0; i < mesh.particles.length(); ++i) {

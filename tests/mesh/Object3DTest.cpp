@@ -22,9 +22,10 @@ TEST(Object3DAdd, ScalesNegatesAndCountsFromZero) {
   mesh.addSpring(1, 2);
   EXPECT_TRUE(mesh.vertices[0].equals(Vec3D{-2.5, 1.25, 0, 0}));
   EXPECT_TRUE(std::signbit(mesh.normals[0].x) && mesh.normals[0].y == -1.0);
-  EXPECT_EQ((std::array{mesh.faces[0].a, mesh.faces[0].c, mesh.faceNormalIndices[0].a, mesh.faceNormalIndices[0].c,
-                        mesh.springs[0].first, mesh.springs[0].second}),
-            (std::array{0, 2, 3, 5, 0, 1}));
+  EXPECT_EQ(
+      (std::array{mesh.faces[0].a, mesh.faces[0].c, mesh.faceNormalIndices[0].a, mesh.faceNormalIndices[0].c,
+                  mesh.springs[0].first, mesh.springs[0].second, FaceIndices{}.a, FaceIndices{}.b, FaceIndices{}.c}),
+      (std::array{0, 2, 3, 5, 0, 1, 0, 0, 0}));  // a FaceIndices of its own starts at 0, 0, 0
 }
 
 }  // namespace

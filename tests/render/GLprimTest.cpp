@@ -55,10 +55,10 @@ void triangleMesh(Object3D& mesh, FaceIndices normals, double x, double y, doubl
 TEST_P(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
   Cloth cloth;
   for (std::size_t k = 0; k < cloth.particles.length(); ++k) cloth.particles[k].position = {1.0 * k, 2.0 * k, 3.0 * k};
-  for (const auto& [columns, rows, segments] :
-       {std::tuple{10, 10, 180}, std::tuple{1, 10, 9}, std::tuple{10, 1, 9}, std::tuple{10, 11, 0}}) {
+  for (const auto& [columns, rows, segments] : {std::tuple{10, 10, 180}, std::tuple{1, 10, 9}, std::tuple{10, 1, 9},
+                                                std::tuple{1, 1, 0}, std::tuple{10, 11, 0}}) {
     cloth.columns = columns, cloth.rows = rows;
-    GLprim().drawCloth(cloth);
+    EXPECT_EQ(GLprim().drawCloth(cloth), 0);
     const Points p = pointsDrawn(takeCalls());
     std::set<std::pair<double, double>> pairs;
     for (std::size_t i = 0; i + 1 < p.size(); i += 2) {
@@ -80,15 +80,16 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
     Object3D mesh;
     triangleMesh(mesh, normals, x, y, z);
     mesh.vertices[1] = {6, 1, 0, 0};  // away from its rest position (5, 0, 0)
-    mesh.faceMarks[0] = 2, mesh.faceMarks[1] = 1;
+    mesh.faceMarks[0] = 2, mesh.faceMarks[1] = 1, mesh.guidePoint = {1, 2, 3, 0};
     gl::GLRecorder::clear();
     GLprim().drawModel(mesh);
     const Calls calls = takeCalls();
     const Points p = pointsDrawn(calls);
     ASSERT_EQ(p.size(), 2 + 6 + 12u);  // guide, three displacement lines, two triangles with normals
     const double n = normals.a == 1 ? 0 : -1;
+    EXPECT_EQ(calls.front(), call("glDisable", {0x0B50})) << "the lines are drawn unlit";
     EXPECT_EQ(Points(p.begin(), p.begin() + 6),
-              (Points{{x, y, z}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {6, 1, 0}, {5, 0, 0}}));
+              (Points{{x, y, z}, {1, 2, 3}, {0, 0, 0}, {0, 0, 0}, {6, 1, 0}, {5, 0, 0}}));
     EXPECT_EQ(Points(p.begin() + 8, p.begin() + 14),
               (Points{{x, y, z}, {0, n, 0}, {x + 6, y + 1, z}, {-1, 0, 0}, {x, y + 5, z}, {0, -1 - n, 0}}));
     Calls materials;
@@ -113,12 +114,18 @@ TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWh
     return takeCalls();
   };
   GLprim kept;
-  takeCalls();
-  EXPECT_EQ(countNamed(frame(kept, mesh), "glGenBuffers") > 0, GetParam());
+  EXPECT_EQ(kept.drawFloor(0.5, 5), 0);
+  EXPECT_EQ(takeCalls().back() == call("glBindBuffer", {0x8893, 0}), GetParam()) << "nothing stays bound";
+  const Calls first = frame(kept, mesh);
+  EXPECT_EQ(countNamed(first, "glGenBuffers") > 0, GetParam());
+  EXPECT_EQ(countNamed(first, "glGenBuffers"),
+            std::size_t(std::count(first.begin(), first.end(), call("glGenBuffers", {1}))));
   for (int i = 1; i <= 3; ++i) {
     const Object3D& drawn = i < 3 ? mesh : grown;
     mesh.vertices[2].x = i, cloth.particles[99].position.z = i;
     const Calls calls = frame(kept, drawn);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), call("glEnableClientState", {0x8074})),
+              std::count(calls.begin(), calls.end(), call("glDisableClientState", {0x8074})));
     Calls uploads;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(uploads),
                  [](const GLCall& c) { return c.name.starts_with("glBuffer") || c.name == "glGenBuffers"; });

@@ -38,8 +38,10 @@ class GLUWTest : public ::testing::Test {
 // The six view-transform calls in order, for the start camera and for a moved one whose values all differ.
 TEST_F(GLUWTest, FrameClearsFirstSetsTheViewFromTheCameraAndEndsWithFinish) {
   scene.resize(512, 384);
+  const Calls resized = takeCalls();
+  EXPECT_EQ(resized[3], call("gluPerspective", {30, 512.0 / 384.0, 0.3, 200})) << "resize: near 0.3, far 200";
+  EXPECT_EQ(resized.back(), call("glMatrixMode", {0x1700})) << "resize leaves the model-view matrix current";
   scene.init();
-  EXPECT_EQ(takeCalls()[3], call("gluPerspective", {30, 512.0 / 384.0, 0.3, 200})) << "resize: near 0.3, far 200";
   for (const double t : {0, 1}) {
     if (t) scene.camera.translation = {1, 2, 3}, scene.camera.rotation = {10, 20, 30}, scene.camera.eye.z = -7;
     Calls frame = renderFrame(), view;
@@ -159,6 +161,8 @@ TEST(GLUWMouseTest, HeldButtonsFollowTheFourTestsInOrderAndOnlyHeldButtonsDrag) 
 
 TEST(GLUWMouseTest, DragAcrossTheWholeIntegerRangeDoesNotOverflow) {
   GLUW scene;
+  scene.onMouse(kAlt | kCtrl, kLeftDown, 0, 50);  // the first message drags from (0, 0)
+  EXPECT_EQ(scene.camera.eye.z, -5);
   scene.onMouse(0, kLeftDown, INT32_MIN, INT32_MIN);
   scene.onMouse(kAlt | kShift, kLeftDown, INT32_MAX, INT32_MAX);
   EXPECT_EQ(scene.camera.translation.y, (double(INT32_MIN) - INT32_MAX) / 20.0);
