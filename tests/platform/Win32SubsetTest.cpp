@@ -58,6 +58,8 @@ TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDe
     EXPECT_EQ(SendMessageA(bad, WM_CLOSE, 0, 0), 0);
     inputResize(bad, 8, 8, false);
   }
+  HWND live = create("Plain");
+  EXPECT_TRUE(EndPaint(live, &paint) && !EndPaint(live, nullptr)) << "a paint record is needed, and enough";
   EXPECT_EQ(GetMessageA(nullptr, nullptr, 0, 0) + DispatchMessageA(nullptr), -1);
   EXPECT_FALSE(SwapBuffers(nullptr) || ScreenToClient(nullptr, nullptr) || RedrawWindow(nullptr, nullptr, nullptr, 0));
   HWND resized = create("pLAIN");
