@@ -8,7 +8,7 @@ BackgroundTask::BackgroundTask() : thread_(&BackgroundTask::run, this) {}
 BackgroundTask::~BackgroundTask() {
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return job_ == nullptr; });
+    waitForIdle(lock);
     stopping_ = true;
   }
   wake_.notify_one();
@@ -18,7 +18,7 @@ BackgroundTask::~BackgroundTask() {
 void BackgroundTask::start(Job job, void* context) {
   {
     std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return job_ == nullptr; });
+    waitForIdle(lock);
     job_ = job;
     context_ = context;
   }
@@ -27,6 +27,10 @@ void BackgroundTask::start(Job job, void* context) {
 
 void BackgroundTask::wait() {
   std::unique_lock<std::mutex> lock(mutex_);
+  waitForIdle(lock);
+}
+
+void BackgroundTask::waitForIdle(std::unique_lock<std::mutex>& lock) {
   done_.wait(lock, [this] { return job_ == nullptr; });
 }
 

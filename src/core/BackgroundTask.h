@@ -27,6 +27,7 @@ class BackgroundTask : public Object {
 
  private:
   void run();
+  void waitForIdle(std::unique_lock<std::mutex>& lock);  // until no job waits or runs
 
   // All four are read and written under mutex_; job_ is set while a job waits or runs.
   std::mutex mutex_;
