@@ -23,16 +23,36 @@ struct DampedSpring {
     return -(stiffness * (len - restLength));
   }
 
+  // dp's direction times the signed force along it: for the first end of a spring whose ends are dp
+  // apart and move apart at dv, or for a particle dp from its anchor moving at dv. The components and
+  // the damping term are divided by the same length, two at a time: a packed division rounds each
+  // part as a single one does, so the bits are those of normalize() and force() one by one, in half
+  // the divisions.
+  static Vec3D forceAlong(double stiffness, double damping, double restLength, const Vec3D& dv, const Vec3D& dp) {
+    using Pair = double __attribute__((vector_size(16)));
+    const double len = dp.length();
+    const Pair lengths = {len, len};
+    const Pair xy = Pair{dp.x, dp.y} / lengths;
+    const Pair zDamping = Pair{dp.z, damping * dv.dot(dp)} / lengths;
+    const double stretch = stiffness * (len - restLength);
+    const double f = len > kDampingThreshold ? -(stretch + zDamping[1]) : -stretch;
+    Vec3D along = dp;
+    if (len == 0.0) {
+      along.fill(0.0);
+    } else {
+      along.x = xy[0], along.y = xy[1], along.z = zDamping[0];
+    }
+    along.scale(f);
+    return along;
+  }
+
   // The force on the first end, whose position relative to the second end is dp; the second end takes
   // the same force negated.
   Vec3D forceOnFirst(const Vec3D& dp, const Vec3D& firstVelocity, const Vec3D& secondVelocity) const {
     Vec3D dv;
     dv.set(firstVelocity);
     dv.sub(secondVelocity);
-    Vec3D f = dp;
-    const double len = f.normalize();  // the same sqrt(x^2 + y^2 + z^2) that length() gives
-    f.scale(force(stiffness, damping, restLength, len, dv, dp));
-    return f;
+    return forceAlong(stiffness, damping, restLength, dv, dp);
   }
 
   std::int32_t first = 0;

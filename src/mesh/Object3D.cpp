@@ -334,11 +334,8 @@ void Object3D::applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t
 }
 
 inline void Object3D::applyAnchorAndIntegrate(MeshParticle& p, double dt) {
-  Vec3D dir = p.displacement;
-  const double len = dir.normalize();
-  dir.scale(
-      DampedSpring::force(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, len, p.velocity, p.displacement));
-  p.force.add(dir);
+  p.force.add(
+      DampedSpring::forceAlong(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, p.velocity, p.displacement));
   eulerStep(p.force, p.mass, dt, p.velocity, p.displacement);
 }
 
