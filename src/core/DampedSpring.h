@@ -14,20 +14,13 @@ struct DampedSpring {
   // Below this length the direction of dp is too uncertain for the damping term, which divides by it.
   static constexpr double kDampingThreshold = 0.01;
 
-  // F = -(k (len - L) + c (dv . dp) / len): the signed force along dp, the vector from the second
-  // end to the first, whose length is len; dv is the first end's velocity minus the second's.
-  // Positive pushes the ends apart. Stretch pulls them together; damping opposes their separation.
-  static double force(double stiffness, double damping, double restLength, double len, const Vec3D& dv,
-                      const Vec3D& dp) {
-    if (len > kDampingThreshold) return -(stiffness * (len - restLength) + damping * dv.dot(dp) / len);
-    return -(stiffness * (len - restLength));
-  }
-
-  // dp's direction times the signed force along it: for the first end of a spring whose ends are dp
-  // apart and move apart at dv, or for a particle dp from its anchor moving at dv. The components and
-  // the damping term are divided by the same length, two at a time: a packed division rounds each
-  // part as a single one does, so the bits are those of normalize() and force() one by one, in half
-  // the divisions.
+  // dp's direction times the signed force along it, F = -(k (len - L) + c (dv . dp) / len), where
+  // len is dp's length: for the first end of a spring whose ends are dp apart (second to first) and
+  // move apart at dv (first less second), or for a particle dp from its anchor moving at dv. Positive
+  // pushes the ends apart: stretch pulls them together, damping opposes their separation; below the
+  // threshold the damping term is left out. The components and the damping term are divided by the
+  // same length two at a time: a packed division rounds each part as a single one does, so the bits
+  // are those of normalize() and the law's divisions one by one, in two divisions instead of four.
   static Vec3D forceAlong(double stiffness, double damping, double restLength, const Vec3D& dv, const Vec3D& dp) {
     using Pair = double __attribute__((vector_size(16)));
     const double len = dp.length();
