@@ -11,6 +11,10 @@
 #include <cstdio>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sv {
 
 namespace {
@@ -38,6 +42,42 @@ void doubleLength(Array<T>& array) {
 template <typename T>
 void makeRoom(Array<T>& array, std::int32_t count) {
   if (static_cast<std::size_t>(count) >= array.length()) doubleLength(array);
+}
+
+// Two springs' vectors, a component of each per packed pair: one packed operation does what two
+// scalar ones would, each half rounded as on its own, so the results have the bits of the scalar law
+// with half the operations, and the two springs' long chains of a square root and divisions overlap.
+using Pair = double __attribute__((vector_size(16)));
+struct Pairs {
+  Pair x, y, z;
+};
+
+Pairs lanes(const Vec3D& u, const Vec3D& v) { return {Pair{u.x, v.x}, Pair{u.y, v.y}, Pair{u.z, v.z}}; }
+
+void store(const Pairs& from, Vec3D& u, Vec3D& v) {
+  u.x = from.x[0], u.y = from.y[0], u.z = from.z[0];
+  v.x = from.x[1], v.y = from.y[1], v.z = from.z[1];
+}
+
+Pair squareRoot(Pair x) {
+#if defined(__SSE2__)
+  return _mm_sqrt_pd(x);
+#else
+  return Pair{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
+
+// DampedSpring::forceAlong for two at once, operation for operation.
+Pairs forceAlong(Pair stiffness, Pair damping, Pair restLength, const Pairs& dv, const Pairs& dp) {
+  const Pair len = squareRoot(dp.x * dp.x + dp.y * dp.y + dp.z * dp.z);
+  const Pair dampingTerm = damping * (dv.x * dp.x + dv.y * dp.y + dv.z * dp.z) / len;
+  const Pair stretch = stiffness * (len - restLength);
+  const Pair threshold = {DampedSpring::kDampingThreshold, DampedSpring::kDampingThreshold};
+  const Pair force = len > threshold ? -(stretch + dampingTerm) : -stretch;
+  const Pair zero = {0.0, 0.0};
+  const auto nonZero = len != zero;
+  return {(nonZero ? dp.x / len : zero) * force, (nonZero ? dp.y / len : zero) * force,
+          (nonZero ? dp.z / len : zero) * force};
 }
 
 Vec3D zeroVector() {
@@ -247,20 +287,54 @@ bool Object3D::blocksFit(int blocks) const {
 void Object3D::applyBlockSprings(int block) {
   const std::size_t begin = blockBegin(block), end = blockBegin(block + 1);
   MeshParticle* const ps = particles.data();
-  auto inBlock = [&](std::int32_t i) {
-    return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end;
-  };
-  const auto last = static_cast<std::size_t>(blockSpringStart[block + 1]);
-  for (auto e = static_cast<std::size_t>(blockSpringStart[block]); e < last; ++e) {
-    const MeshSpring& s = springs[static_cast<std::size_t>(blockSprings[e])];
-    const Vec3D f = springForce(s);
+  auto apply = [&](const MeshSpring& s, const Vec3D& f) {
+    auto inBlock = [&](std::int32_t i) {
+      return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end;
+    };
     if (inBlock(s.first)) ps[s.first].force.add(f);
     if (inBlock(s.second)) {
       Vec3D g = f;
       g.negate();
       ps[s.second].force.add(g);
     }
+  };
+  forEachSpringForce(
+      static_cast<std::size_t>(blockSpringStart[block]), static_cast<std::size_t>(blockSpringStart[block + 1]),
+      [&](std::size_t e) -> const MeshSpring& { return springs[static_cast<std::size_t>(blockSprings[e])]; }, apply);
+}
+
+// apply(spring, force on its first end) for springAt(from) to springAt(to - 1) in order, the forces
+// taken two at a time.
+template <typename SpringAt, typename Apply>
+void Object3D::forEachSpringForce(std::size_t from, std::size_t to, SpringAt springAt, Apply apply) const {
+  std::size_t e = from;
+  for (; e + 2 <= to; e += 2) {
+    Vec3D f[2];
+    springForces(springAt(e), springAt(e + 1), f);
+    apply(springAt(e), f[0]);
+    apply(springAt(e + 1), f[1]);
   }
+  if (e < to) apply(springAt(e), springForce(springAt(e)));
+}
+
+// Two springs' forces at once: springForce's operations in its order.
+void Object3D::springForces(const MeshSpring& s, const MeshSpring& t, Vec3D* f) const {
+  const MeshParticle& a = particles[static_cast<std::size_t>(s.first)];
+  const MeshParticle& b = particles[static_cast<std::size_t>(s.second)];
+  const MeshParticle& c = particles[static_cast<std::size_t>(t.first)];
+  const MeshParticle& d = particles[static_cast<std::size_t>(t.second)];
+  const Pairs firstRest = lanes(a.restPosition, c.restPosition), firstShift = lanes(a.displacement, c.displacement);
+  const Pairs secondRest = lanes(b.restPosition, d.restPosition), secondShift = lanes(b.displacement, d.displacement);
+  const Pairs firstVelocity = lanes(a.velocity, c.velocity), secondVelocity = lanes(b.velocity, d.velocity);
+  auto separation = [&](Pair Pairs::*axis) {
+    return ((firstRest.*axis + firstShift.*axis) - secondRest.*axis) - secondShift.*axis;
+  };
+  const Pairs dp = {separation(&Pairs::x), separation(&Pairs::y), separation(&Pairs::z)};
+  const Pairs dv = {firstVelocity.x - secondVelocity.x, firstVelocity.y - secondVelocity.y,
+                    firstVelocity.z - secondVelocity.z};
+  const Pairs force =
+      forceAlong(Pair{s.stiffness, t.stiffness}, Pair{s.damping, t.damping}, Pair{s.restLength, t.restLength}, dv, dp);
+  store(force, f[0], f[1]);
 }
 
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
@@ -301,13 +375,14 @@ inline Vec3D Object3D::springForce(const MeshSpring& s) const {
 // Every spring pushes its two ends equally and oppositely along the line between them.
 void Object3D::applyMeshSprings() {
   MeshParticle* const ps = particles.data();
-  for (const MeshSpring& s : springs) {
-    const Vec3D f = springForce(s);
-    Vec3D g = f;
-    g.negate();
-    ps[s.first].force.add(f);
-    ps[s.second].force.add(g);
-  }
+  forEachSpringForce(
+      0, springs.length(), [&](std::size_t k) -> const MeshSpring& { return springs[k]; },
+      [&](const MeshSpring& s, const Vec3D& f) {
+        Vec3D g = f;
+        g.negate();
+        ps[s.first].force.add(f);
+        ps[s.second].force.add(g);
+      });
 }
 
 // The anchor spring (rest length 0) draws each particle back to its rest position; then the particle

@@ -67,6 +67,9 @@ class Object3D : public Object {
   void fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const;
   static void applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell);
   Vec3D springForce(const MeshSpring& s) const;
+  void springForces(const MeshSpring& s, const MeshSpring& t, Vec3D* f) const;
+  template <typename SpringAt, typename Apply>
+  void forEachSpringForce(std::size_t from, std::size_t to, SpringAt springAt, Apply apply) const;
   void applyMeshSprings();
   void applyBlockSprings(int block);
   void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
