@@ -13,7 +13,7 @@ std::uint32_t seedFromTimeOfDay() {
 }  // namespace
 
 namespace detail {
-std::mt19937 randomGenerator{seedFromTimeOfDay()};
+MersenneTwister randomGenerator{seedFromTimeOfDay()};
 }
 
 void seedRandom(std::uint32_t seed) { detail::randomGenerator.seed(seed); }

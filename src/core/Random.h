@@ -3,18 +3,19 @@
 // and tools reseed it to make runs reproducible.
 #pragma once
 
+#include "core/MersenneTwister.h"
+
 #include <cstdint>
-#include <random>
 
 namespace sv {
 
 namespace detail {
-extern std::mt19937 randomGenerator;
+extern MersenneTwister randomGenerator;
 }
 
 void seedRandom(std::uint32_t seed);
 
 // Uniformly distributed over all 32-bit values. Inline: the time steps draw once per particle.
-inline std::uint32_t nextRandom() { return static_cast<std::uint32_t>(detail::randomGenerator()); }
+inline std::uint32_t nextRandom() { return detail::randomGenerator(); }
 
 }  // namespace sv
