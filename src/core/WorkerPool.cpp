@@ -46,6 +46,8 @@ void WorkerPool::runErased(ErasedJob job, void* context) {
     job(context, 0, 1);
     return;
   }
+  // One job at a time: a second caller waits for its turn rather than overwrite the job on the way.
+  const std::lock_guard<std::mutex> turn(callers_);
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     job_ = job;

@@ -30,7 +30,8 @@ class WorkerPool : public Object {
   void setThreadCount(int threads);
 
   // Calls job(member, team) once on each member of the team, 0 being the calling thread, and returns
-  // when every call has returned. A team of one runs on the caller alone. Allocates nothing.
+  // when every call has returned. A team of one runs on the caller alone. Allocates nothing. Callers
+  // on several threads take turns.
   template <typename Job>
   void run(Job&& job) {
     runErased([](void* context, int member, int team) { (*static_cast<Job*>(context))(member, team); }, &job);
@@ -48,6 +49,7 @@ class WorkerPool : public Object {
   std::vector<std::thread> workers_;
   // A new job is announced by a new generation; each worker that finishes it counts pending_ down.
   // All five are read and written under mutex_.
+  std::mutex callers_;  // held by the caller whose job is on the way
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   std::uint32_t generation_ = 0;

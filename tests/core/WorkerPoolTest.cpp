@@ -3,6 +3,7 @@
 #include "core/WorkerPool.h"
 
 #include <atomic>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -26,6 +27,20 @@ TEST(WorkerPool, EveryMemberRunsEachJobOnceAndSeesTheJobsBefore) {
     EXPECT_EQ(wrongTeam.load(), 0) << threads << " threads";
     EXPECT_EQ(runs, std::vector<int>(static_cast<std::size_t>(threads), 500)) << threads << " threads";
   }
+}
+
+// Two threads running jobs on one pool at once (the frame's steps ahead and a caller stepping the mesh
+// itself) take turns: every job runs once on each member, and neither caller waits for ever.
+TEST(WorkerPool, CallersOnTwoThreadsTakeTurns) {
+  WorkerPool pool(2);
+  std::atomic<int> calls{0};
+  auto caller = [&] {
+    for (int job = 0; job < 2000; ++job) pool.run([&](int, int) { ++calls; });
+  };
+  std::thread other(caller);
+  caller();
+  other.join();
+  EXPECT_EQ(calls.load(), 2 * 2000 * 2);
 }
 
 TEST(WorkerPool, ThreadCountIsClampedAndCanChange) {
