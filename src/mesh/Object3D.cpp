@@ -11,10 +11,6 @@
 #include <cstdio>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace sv {
 
 namespace {
@@ -44,40 +40,15 @@ void makeRoom(Array<T>& array, std::int32_t count) {
   if (static_cast<std::size_t>(count) >= array.length()) doubleLength(array);
 }
 
-// Two springs' vectors, a component of each per packed pair: one packed operation does what two
-// scalar ones would, each half rounded as on its own, so the results have the bits of the scalar law
-// with half the operations, and the two springs' long chains of a square root and divisions overlap.
-using Pair = double __attribute__((vector_size(16)));
-struct Pairs {
-  Pair x, y, z;
-};
+// Two springs' vectors, a component of each per packed pair of DampedSpring's law for two.
+using Pair = DampedSpring::Pair;
+using Pairs = DampedSpring::Pairs;
 
 Pairs lanes(const Vec3D& u, const Vec3D& v) { return {Pair{u.x, v.x}, Pair{u.y, v.y}, Pair{u.z, v.z}}; }
 
 void store(const Pairs& from, Vec3D& u, Vec3D& v) {
   u.x = from.x[0], u.y = from.y[0], u.z = from.z[0];
   v.x = from.x[1], v.y = from.y[1], v.z = from.z[1];
-}
-
-Pair squareRoot(Pair x) {
-#if defined(__SSE2__)
-  return _mm_sqrt_pd(x);
-#else
-  return Pair{std::sqrt(x[0]), std::sqrt(x[1])};
-#endif
-}
-
-// DampedSpring::forceAlong for two at once, operation for operation.
-Pairs forceAlong(Pair stiffness, Pair damping, Pair restLength, const Pairs& dv, const Pairs& dp) {
-  const Pair len = squareRoot(dp.x * dp.x + dp.y * dp.y + dp.z * dp.z);
-  const Pair dampingTerm = damping * (dv.x * dp.x + dv.y * dp.y + dv.z * dp.z) / len;
-  const Pair stretch = stiffness * (len - restLength);
-  const Pair threshold = {DampedSpring::kDampingThreshold, DampedSpring::kDampingThreshold};
-  const Pair force = len > threshold ? -(stretch + dampingTerm) : -stretch;
-  const Pair zero = {0.0, 0.0};
-  const auto nonZero = len != zero;
-  return {(nonZero ? dp.x / len : zero) * force, (nonZero ? dp.y / len : zero) * force,
-          (nonZero ? dp.z / len : zero) * force};
 }
 
 Vec3D zeroVector() {
@@ -332,8 +303,8 @@ void Object3D::springForces(const MeshSpring& s, const MeshSpring& t, Vec3D* f) 
   const Pairs dp = {separation(&Pairs::x), separation(&Pairs::y), separation(&Pairs::z)};
   const Pairs dv = {firstVelocity.x - secondVelocity.x, firstVelocity.y - secondVelocity.y,
                     firstVelocity.z - secondVelocity.z};
-  const Pairs force =
-      forceAlong(Pair{s.stiffness, t.stiffness}, Pair{s.damping, t.damping}, Pair{s.restLength, t.restLength}, dv, dp);
+  const Pairs force = DampedSpring::forceAlong(Pair{s.stiffness, t.stiffness}, Pair{s.damping, t.damping},
+                                               Pair{s.restLength, t.restLength}, dv, dp);
   store(force, f[0], f[1]);
 }
 
