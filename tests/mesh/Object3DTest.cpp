@@ -46,67 +46,59 @@ void geodesicSphere(Object3D& mesh, int frequency) {
   test::buildQuietly(mesh);
 }
 
-// Frames of ten steps of 0.1 from one seed, by the reference or by the real step (one by one, and every
-// other frame all at once); then the fingerprint of all the mesh holds and of the next draw.
-std::uint64_t afterFrames(Object3D& mesh, int frames, bool reference) {
-  seedRandom(3);
-  for (int f = 0; f < frames; ++f) {
-    if (!reference && f % 2 == 1) mesh.advance(10, 0.1);
-    for (int i = 0; (reference || f % 2 == 0) && i < 10; ++i)
-      reference ? test::referenceStep(mesh, 0.1) : void(mesh.step(0.1));
-  }
+// Frames of ten steps from the seed, each frame's step length taken in turn from dts (0 among them: only
+// the vertices are rewritten and the generator drawn), by the reference or by the real step (one by one,
+// and every other frame ten at once); the fingerprint of all the mesh holds after each frame, and of the
+// next draw.
+std::uint64_t afterFrames(Object3D& mesh, std::uint32_t seed, int frames, const std::vector<double>& dts,
+                          bool reference) {
+  seedRandom(seed);
   test::Fingerprint print;
-  print.add(mesh), print.add(nextRandom());
+  for (int f = 0; f < frames; ++f) {
+    const double dt = dts[f % dts.size()];
+    if (!reference && f % 2 == 1) mesh.advance(10, dt);
+    for (int i = 0; (reference || f % 2 == 0) && i < 10; ++i)
+      reference ? test::referenceStep(mesh, dt) : void(mesh.step(dt));
+    print.add(mesh);
+  }
+  print.add(nextRandom());
   return print.value;
 }
 
+// The fingerprints were recorded from the reference. A change meant to alter the motion changes the
+// reference first; the new values are then what this test prints.
 TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
-  const auto awkward = [](Object3D& m) { test::scatteredMesh(m, 11, 3000); };
+  const auto scattered = [](std::uint32_t seed, int n) {
+    return [=](Object3D& m) { test::scatteredMesh(m, seed, n); };
+  };
+  const auto sphere = [](int frequency) { return [=](Object3D& m) { geodesicSphere(m, frequency); }; };
+  const auto grid = [](Object3D& m) { test::gridMesh(m, 12); };
+  const std::size_t threshold = Object3D::kParallelThreshold;
   const struct {
     const char* mesh;
     std::function<void(Object3D&)> make;
     std::size_t parallelFrom;  // the threads take every mesh from this many particles on
-    int threads, frames;
-  } cases[] = {{"shipped sphere", [](Object3D& m) { geodesicSphere(m, kShippedSphereFrequency); },
-                Object3D::kParallelThreshold, 1, 6},
-               {"100k sphere", [](Object3D& m) { geodesicSphere(m, 100); }, Object3D::kParallelThreshold, 3, 2},
-               {"awkward springs, 2 threads", awkward, 0, 2, 2},
-               {"awkward springs, 8 threads", awkward, 0, 8, 2}};
+    int threads;
+    std::uint32_t seed;
+    int frames;
+    std::vector<double> dts;
+    std::uint64_t fingerprint;
+  } cases[] = {
+      {"shipped sphere", sphere(kShippedSphereFrequency), threshold, 1, 3, 6, {0.1}, 0x8B9B24F92B0B84C1ull},
+      {"100k sphere", sphere(100), threshold, 3, 3, 2, {0.1}, 0x51D4B7834C2172DBull},
+      {"awkward springs, 2 threads", scattered(11, 3000), 0, 2, 3, 3, {0.1, 0.0}, 0xB8406D41E338E1F1ull},
+      {"awkward springs, 8 threads", scattered(11, 3000), 0, 8, 3, 3, {0.1, 0.0}, 0xB8406D41E338E1F1ull},
+      {"scattered", scattered(11, 120), threshold, 1, 11, 30, {0.1}, 0x2CD88AE3A6296EA6ull},
+      {"grid", grid, threshold, 1, 7, 40, {0.1, 0.0, 0.025}, 0xBAB64CCA16C0DDEAull},
+      {"scattered, short steps", scattered(44, 70), threshold, 1, 44, 15, {0.0, 0.05, 0.1}, 0xD7541D625CF936C0ull}};
   for (const auto& c : cases) {
     Object3D reference, mesh;
     c.make(reference), c.make(mesh);
     mesh.parallelFrom = c.parallelFrom;
     WorkerPool::shared().setThreadCount(c.threads);
-    EXPECT_EQ(afterFrames(mesh, c.frames, false), afterFrames(reference, c.frames, true)) << c.mesh;
-  }
-}
-
-// Recorded from test::referenceStep (tests/support/ReferenceStep.h), which the step must match bit for
-// bit; both run here. A change meant to alter the motion changes the reference first; the new values are
-// then what this test prints. The step lengths cycle through dts, zero among them (only the vertices
-// are rewritten and the generator drawn).
-TEST(Object3DStep, SeededRunsKeepTheirFingerprints) {
-  const struct {
-    int scattered;  // vertices of a scattered mesh, or 0 for a 12 x 12 grid
-    std::uint32_t seed;
-    int steps;
-    std::vector<double> dts;
-    std::uint64_t fingerprint;
-  } cases[] = {{120, 11, 300, {0.1}, 0x3C8FC6A05C5A7246ull},
-               {0, 7, 400, {0.1, 0.0, 0.025, 0.1, 0.1}, 0xE05556D48E4424D4ull},
-               {70, 44, 150, {0.0, 0.05, 0.0, 0.1}, 0x110DDF1E4C1321F7ull}};
-  const std::function<void(Object3D&, double)> steps[] = {[](Object3D& m, double dt) { m.step(dt); },
-                                                          test::referenceStep};
-  for (const auto& c : cases) {
-    for (const auto& step : steps) {
-      Object3D mesh;
-      c.scattered > 0 ? test::scatteredMesh(mesh, c.seed, c.scattered) : test::gridMesh(mesh, 12);
-      seedRandom(c.seed);
-      test::Fingerprint print;
-      print.add(mesh);
-      for (int k = 0; k < c.steps; ++k) step(mesh, c.dts[k % c.dts.size()]), print.add(mesh);
-      EXPECT_EQ(print.value, c.fingerprint) << "seed " << c.seed << std::hex << " now 0x" << print.value;
-    }
+    const std::uint64_t expected = afterFrames(reference, c.seed, c.frames, c.dts, true);
+    EXPECT_EQ(expected, c.fingerprint) << c.mesh << std::hex << ": now 0x" << expected;
+    EXPECT_EQ(afterFrames(mesh, c.seed, c.frames, c.dts, false), expected) << c.mesh;
   }
 }
 

@@ -10,18 +10,14 @@
 
 namespace sv::test {
 
-// -(stiffness (len - rest) + damping (dv . dp) / len), the damping term only beyond the threshold.
-inline double springMagnitude(double stiffness, double damping, double rest, double len, const Vec3D& dv,
-                              const Vec3D& dp) {
-  if (len > 0.01) return -(stiffness * (len - rest) + damping * dv.dot(dp) / len);
-  return -(stiffness * (len - rest));
-}
-
-inline Vec3D scaledDirection(const Vec3D& v, double magnitude) {
-  Vec3D direction = v;
-  direction.normalize();
-  direction.scale(magnitude);
-  return direction;
+// dp's direction scaled by -(stiffness (len - rest) + damping (dv . dp) / len), where len is dp's length;
+// no damping term up to the threshold of 0.01.
+inline Vec3D springForce(double stiffness, double damping, double rest, const Vec3D& dp, const Vec3D& dv) {
+  const double len = dp.length();
+  Vec3D force = dp;
+  force.normalize();
+  force.scale(len > 0.01 ? -(stiffness * (len - rest) + damping * dv.dot(dp) / len) : -(stiffness * (len - rest)));
+  return force;
 }
 
 inline void referenceStep(Object3D& mesh, double dt) {
@@ -36,16 +32,13 @@ inline void referenceStep(Object3D& mesh, double dt) {
     MeshParticle &a = mesh.particles[s.first], &b = mesh.particles[s.second];
     Vec3D dp = a.restPosition, dv = a.velocity;
     dp.add(a.displacement), dp.sub(b.restPosition), dp.sub(b.displacement), dv.sub(b.velocity);
-    Vec3D f = scaledDirection(dp, springMagnitude(s.stiffness, s.damping, s.restLength, dp.length(), dv, dp));
+    Vec3D f = springForce(s.stiffness, s.damping, s.restLength, dp, dv);
     a.force.add(f);
     f.negate();
     b.force.add(f);
   }
-  for (MeshParticle& p : mesh.particles) {  // anchors
-    const double len = p.displacement.length();
-    p.force.add(scaledDirection(p.displacement, springMagnitude(p.anchorStiffness, p.anchorDamping, p.anchorRestLength,
-                                                                len, p.velocity, p.displacement)));
-  }
+  for (MeshParticle& p : mesh.particles)  // anchors
+    p.force.add(springForce(p.anchorStiffness, p.anchorDamping, p.anchorRestLength, p.displacement, p.velocity));
   for (std::size_t i = 0; i < mesh.vertices.length(); ++i) {  // semi-implicit Euler
     MeshParticle& p = mesh.particles[i];
     Vec3D a = p.force, travel;
