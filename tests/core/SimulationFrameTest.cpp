@@ -17,7 +17,7 @@ TEST(SimulationFrames, TenThousandFramesStayFiniteAndBounded) {
   seedRandom(20261206);
   Object3D mesh;
   Cloth cloth;
-  testing::gridMesh(mesh, 16);  // 256 vertices, 705 springs
+  test::gridMesh(mesh, 16);  // 256 vertices, 705 springs
   double largestDisplacement = 0.0, lowestCloth = 0.0, widestCloth = 0.0;
   for (int f = 0; f < 10000; ++f) {
     for (int i = 0; i < 10; ++i) mesh.step(0.1);

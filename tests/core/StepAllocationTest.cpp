@@ -53,8 +53,8 @@ namespace {
 TEST(StepAllocation, StepsAllocateNothing) {
   const std::size_t beforeSetUp = allocationCount;
   Object3D mesh, threaded;
-  testing::gridMesh(mesh, 20);
-  testing::gridMesh(threaded, 20);
+  test::gridMesh(mesh, 20);
+  test::gridMesh(threaded, 20);
   threaded.parallelFrom = 0;
   Cloth cloth;
   ASSERT_GT(allocationCount, beforeSetUp);  // the counter sees the bodies' storage

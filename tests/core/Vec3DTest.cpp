@@ -1,7 +1,6 @@
 // Vec3D at the edges its callers meet (unset fields, a zero vector normalised, rotate's decimal constant,
 // a non-unit axis, a point on an edge; w never touched) and in the operations no caller uses yet, worked
-// by hand; the steps' turn table must turn exactly as rotate for every one of its 65536 angles.
-#include "core/TurnTable.h"
+// by hand.
 #include "core/Vec3D.h"
 
 #include <bit>
@@ -47,23 +46,6 @@ TEST(Vec3DEdges, ExactBitsAtTheEdges) {
   EXPECT_TRUE(vec(1, 2, 3).equals(vec(1, 2, 3, 0)) && !vec(1, 2, 3).equals(vec(1, 2, 4)) && !Vec3D{}.equals(Vec3D{}));
   EXPECT_TRUE(Vec3D{}.insideTriangle(vec(2, 0, 0), vec(0, 0, 0), vec(4, 0, 0), vec(0, 4, 0)));  // on an edge
   EXPECT_FALSE(Vec3D{}.insideTriangle(vec(3, 3, 0), vec(0, 0, 0), vec(4, 0, 0), vec(0, 4, 0)));
-}
-
-TEST(TurnTable, EveryEntryTurnsExactlyAsRotate) {
-  const struct {
-    Vec3D start, axis;  // a wind-like vector about the y axis, as the steps turn it, and a general one
-  } cases[] = {{{-0.001, 0.0, 0.0, 0.0}, {0, 1, 0, 0}}, {{0.7, -1.1, 2.3, 0.0}, {0.3, -0.8, 0.52, 0}}};
-  for (std::uint32_t k = 0; k < 65536; ++k) {
-    const std::uint32_t draw = k | (k * 2654435761u & 0xFFFF0000u);  // high bits must not matter
-    const TurnTable::SinCos& turn = TurnTable::instance().forDraw(draw);
-    for (const auto& c : cases) {
-      Vec3D byAngle = c.start, byTable = c.start;
-      byAngle.rotate(TurnTable::angleOf(draw), c.axis);
-      byTable.rotateBySinCos(turn.sin, turn.cos, c.axis);
-      for (auto [a, t] : {std::pair{byAngle.x, byTable.x}, {byAngle.y, byTable.y}, {byAngle.z, byTable.z}})
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(a), std::bit_cast<std::uint64_t>(t)) << k;
-    }
-  }
 }
 
 }  // namespace

@@ -1,10 +1,20 @@
-// What Object3D's add operations store for the reader: coordinates scaled by 5, normals negated, indices
-// from 1-based to 0-based, into arrays that start at 256 elements. (Growth, trimming and the report
-// lines show in the shipped model's test.)
+// Object3D: what the add operations store for the reader (coordinates scaled by 5, normals negated,
+// indices from 1-based to 0-based, arrays from 256 elements; growth, trimming and the report lines show
+// in the shipped model's test), and the step, serial, fused over many steps and threaded, against the
+// plain reference step to the last bit, on the shipped sphere, a 100k sphere and a mesh of awkward springs.
+#include "GeodesicSphere.h"
+#include "ShippedModel.h"
+#include "core/Random.h"
+#include "core/WorkerPool.h"
 #include "mesh/Object3D.h"
+#include "support/Fingerprint.h"
+#include "support/ReferenceStep.h"
+#include "support/TestMeshes.h"
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -26,6 +36,70 @@ TEST(Object3DAdd, ScalesNegatesAndCountsFromZero) {
       (std::array{mesh.faces[0].a, mesh.faces[0].c, mesh.faceNormalIndices[0].a, mesh.faceNormalIndices[0].c,
                   mesh.springs[0].first, mesh.springs[0].second, FaceIndices{}.a, FaceIndices{}.b, FaceIndices{}.c}),
       (std::array{0, 2, 3, 5, 0, 1, 0, 0, 0}));  // a FaceIndices of its own starts at 0, 0, 0
+}
+
+// A sphere as objgen writes it: assets/sphere_k.obj is frequency 10 (objgen's tests hold it to that).
+void geodesicSphere(Object3D& mesh, int frequency) {
+  const GeodesicSphere sphere(frequency, kShippedSphereRadius);
+  for (const auto& p : sphere.positions) mesh.addVertex(p[0], p[1], p[2]);
+  for (const auto& [a, b] : sphere.edges) mesh.addSpring(a + 1, b + 1);
+  test::buildQuietly(mesh);
+}
+
+// Frames of ten steps from the seed, each frame's step length taken in turn from dts (0 among them: only
+// the vertices are rewritten and the generator drawn), by the reference or by the real step (one by one,
+// and every other frame ten at once); the fingerprint of all the mesh holds after each frame, and of the
+// next draw.
+std::uint64_t afterFrames(Object3D& mesh, std::uint32_t seed, int frames, const std::vector<double>& dts,
+                          bool reference) {
+  seedRandom(seed);
+  test::Fingerprint print;
+  for (int f = 0; f < frames; ++f) {
+    const double dt = dts[f % dts.size()];
+    if (!reference && f % 2 == 1) mesh.advance(10, dt);
+    for (int i = 0; (reference || f % 2 == 0) && i < 10; ++i)
+      reference ? test::referenceStep(mesh, dt) : void(mesh.step(dt));
+    print.add(mesh);
+  }
+  print.add(nextRandom());
+  return print.value;
+}
+
+// The fingerprints were recorded from the reference. A change meant to alter the motion changes the
+// reference first; the new values are then what this test prints.
+TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
+  const auto scattered = [](std::uint32_t seed, int n) {
+    return [=](Object3D& m) { test::scatteredMesh(m, seed, n); };
+  };
+  const auto sphere = [](int frequency) { return [=](Object3D& m) { geodesicSphere(m, frequency); }; };
+  const auto grid = [](Object3D& m) { test::gridMesh(m, 12); };
+  const std::size_t threshold = Object3D::kParallelThreshold;
+  const struct {
+    const char* mesh;
+    std::function<void(Object3D&)> make;
+    std::size_t parallelFrom;  // the threads take every mesh from this many particles on
+    int threads;
+    std::uint32_t seed;
+    int frames;
+    std::vector<double> dts;
+    std::uint64_t fingerprint;
+  } cases[] = {
+      {"shipped sphere", sphere(kShippedSphereFrequency), threshold, 1, 3, 6, {0.1}, 0x8B9B24F92B0B84C1ull},
+      {"100k sphere", sphere(100), threshold, 3, 3, 2, {0.1}, 0x51D4B7834C2172DBull},
+      {"awkward springs, 2 threads", scattered(11, 3000), 0, 2, 3, 3, {0.1, 0.0}, 0xB8406D41E338E1F1ull},
+      {"awkward springs, 8 threads", scattered(11, 3000), 0, 8, 3, 3, {0.1, 0.0}, 0xB8406D41E338E1F1ull},
+      {"scattered", scattered(11, 120), threshold, 1, 11, 30, {0.1}, 0x2CD88AE3A6296EA6ull},
+      {"grid", grid, threshold, 1, 7, 40, {0.1, 0.0, 0.025}, 0xBAB64CCA16C0DDEAull},
+      {"scattered, short steps", scattered(44, 70), threshold, 1, 44, 15, {0.0, 0.05, 0.1}, 0xD7541D625CF936C0ull}};
+  for (const auto& c : cases) {
+    Object3D reference, mesh;
+    c.make(reference), c.make(mesh);
+    mesh.parallelFrom = c.parallelFrom;
+    WorkerPool::shared().setThreadCount(c.threads);
+    const std::uint64_t expected = afterFrames(reference, c.seed, c.frames, c.dts, true);
+    EXPECT_EQ(expected, c.fingerprint) << c.mesh << std::hex << ": now 0x" << expected;
+    EXPECT_EQ(afterFrames(mesh, c.seed, c.frames, c.dts, false), expected) << c.mesh;
+  }
 }
 
 }  // namespace

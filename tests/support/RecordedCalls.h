@@ -31,12 +31,6 @@ inline Calls takeCalls() {  // the calls since the last take, which are then for
   return calls;
 }
 
-inline Calls concat(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
-
 inline std::size_t countNamed(const Calls& calls, const std::string& name) {
   return std::count_if(calls.begin(), calls.end(), [&](const GLCall& c) { return c.name == name; });
 }

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace sv::testing {
+namespace sv::test {
 
 inline void buildQuietly(Object3D& mesh) {  // the report lines belong to the test that checks them
   ::testing::internal::CaptureStdout();
@@ -46,4 +46,4 @@ inline void scatteredMesh(Object3D& mesh, std::uint32_t seed, int count) {
   buildQuietly(mesh);
 }
 
-}  // namespace sv::testing
+}  // namespace sv::test
