@@ -11,10 +11,6 @@
 #include <initializer_list>
 #include <utility>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace sv {
 
 namespace {
@@ -77,23 +73,12 @@ void unbindBuffers() {
   gl::bindBuffer(gl::kElementArrayBuffer, 0);
 }
 
-// A software rasterizer bins every frame's triangles into memory it frees when the frame is done and
-// takes again for the next: tens of megabytes for a large mesh. glibc hands freed memory at the top
-// of its heap back to the system beyond 128 KiB, and the next frame then faults every page of it in
-// afresh (thousands of page faults a frame). Kept up to this much, the same pages serve every frame.
-void keepFreedMemoryForTheNextFrame() {
-#ifdef __GLIBC__
-  [[maybe_unused]] static const int kept = mallopt(M_TRIM_THRESHOLD, 512 << 20);
-#endif
-}
-
 }  // namespace
 
 // The first draw asks the context once; the answer holds for the drawer's life.
 bool GLprim::buffered() {
   if (path == Path::undecided) {
     path = gl::hasBufferObjects() ? Path::buffers : Path::clientArrays;
-    keepFreedMemoryForTheNextFrame();
   }
   return path == Path::buffers;
 }
