@@ -93,7 +93,8 @@ bool GLprim::preloadModel(const Object3D& mesh) {
 int GLprim::drawModel(const Object3D& mesh) {
   gl::disable(gl::kLighting);
   const MeshShape shape = shapeOf(mesh);
-  if (!(shape == uploaded)) uploadMesh(mesh, shape);
+  // The faces first: the rest positions lie behind the positions of the corners they copy.
+  if (!(shape == uploaded)) uploaded = shape, uploadFaces(mesh), uploadLines(mesh);
   if (preloaded != &mesh) updateMeshPositions(mesh);
   preloaded = nullptr;
   drawMeshLines(mesh);
@@ -102,13 +103,6 @@ int GLprim::drawModel(const Object3D& mesh) {
   drawMeshFaces();
   unbind();
   return 0;
-}
-
-// The corners go first, since the rest positions follow the corners' own positions.
-void GLprim::uploadMesh(const Object3D& mesh, const MeshShape& shape) {
-  uploaded = shape;
-  uploadFaces(mesh);
-  uploadLines(mesh);
 }
 
 // The drawn faces' corners in face order, as indices into the positions. A face read in place names

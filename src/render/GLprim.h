@@ -61,7 +61,6 @@ class GLprim : public Object {
   using Coordinate = float;
 
   static MeshShape shapeOf(const Object3D& mesh);
-  void uploadMesh(const Object3D& mesh, const MeshShape& shape);
   void uploadFaces(const Object3D& mesh);
   void uploadLines(const Object3D& mesh);
   void updateMeshPositions(const Object3D& mesh);
