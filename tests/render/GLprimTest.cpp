@@ -1,8 +1,6 @@
-// What the drawer's pictures depend on, read back from its draw calls through the recording binding,
-// from buffer objects and from client memory alike: where the cloth's and the mesh's segments and
-// triangles lie, their colours, and that a face with a bad index is skipped; that with buffer objects
-// a frame uploads only positions; and that preloaded positions are drawn though the mesh moves on. The
-// offscreen tests compare whole pictures, the floor's included.
+// The drawer's calls read back through the recording binding, with buffer objects and with client memory:
+// where segments and triangles lie, their colours, a bad face skipped, a frame's only uploads and the
+// preloaded positions. The offscreen tests compare whole pictures, the floor's included.
 #include "render/GLprim.h"
 #include "support/RecordedCalls.h"
 
@@ -101,11 +99,10 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
   }
 }
 
-// Four frames of one drawer, the bodies moving between them and the second frame's mesh preloaded
-// before it moves on: after the first, a frame makes and fills no buffer and writes the mesh's three
-// and the cloth's hundred positions (12 bytes each) and nothing else, yet draws what a fresh drawer
-// draws of the bodies as preloaded. Then a mesh with one more vertex, one more drawable face and
-// another position is laid down anew. Without buffer objects no buffer call is made at all.
+// Four frames of one drawer, the bodies moving (the second frame's mesh after its preload): after the
+// first, a frame writes the mesh's three and the cloth's hundred positions (12 bytes each) and nothing
+// else, yet draws what a fresh drawer draws of the bodies as preloaded. Then a mesh with one more vertex,
+// drawable face and another position is laid down anew. Without buffer objects no buffer call is made.
 TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWhatAFreshDrawerDraws) {
   Object3D mesh, grown;
   triangleMesh(mesh, {1, 2, 3}, 0, 0, 0);
