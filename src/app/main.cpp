@@ -7,7 +7,15 @@
 
 #include <cstdio>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 int main() {
+#ifdef __GLIBC__
+  // Keep up to 512 MiB freed: the rasterizer retakes its per-frame memory, else faulted in afresh each frame.
+  mallopt(M_TRIM_THRESHOLD, 512 << 20);
+#endif
   HINSTANCE instance = GetModuleHandleA(nullptr);
   sv::MainFrame app(instance);
   const int opened = app.open();

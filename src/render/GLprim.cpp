@@ -1,8 +1,7 @@
-// Drawing the floor grid, the spring mesh and the cloth with fixed-function OpenGL vertex arrays,
-// through the binding layer: from buffer objects where the context has them, from client memory
-// otherwise. Indices that do not fit their arrays are skipped rather than read out of bounds. Each
-// draw call issues the same primitives in the same order as one glBegin/glEnd batch per element
-// would, so the pictures are the same; the calls are far fewer.
+// Drawing the floor grid, the spring mesh and the cloth with fixed-function OpenGL vertex arrays
+// through the binding layer, from GLBuffers. Indices that do not fit their arrays are skipped rather
+// than read out of bounds. Each draw call issues the same primitives in the same order as one
+// glBegin/glEnd batch per element would, so the pictures are the same; the calls are far fewer.
 #include "render/GLprim.h"
 
 #include "gl/GL.h"
@@ -11,15 +10,14 @@
 #include <initializer_list>
 #include <utility>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace sv {
 
 namespace {
 
-static_assert(sizeof(FaceIndices) == 3 * sizeof(std::uint32_t), "faces are read in place as index triples");
+constexpr gl::Enum kCoordinateType = gl::kFloat;
+constexpr std::size_t kPoint = 3 * sizeof(float);             // one position or normal
+constexpr std::size_t kTriangle = 3 * sizeof(std::uint32_t);  // one face's corner indices
+constexpr std::size_t kFloorPoints = 11 * 4;                  // two segments for each of the eleven grid steps
 
 bool inside(std::int32_t index, std::size_t length) { return index >= 0 && static_cast<std::size_t>(index) < length; }
 
@@ -34,8 +32,8 @@ bool drawable(const Object3D& mesh, std::size_t f) {
          inside(n.b, normals) && inside(n.c, normals);
 }
 
-// A face can be drawn straight from the mesh's arrays when each corner's normal has its vertex's
-// index and the mesh sits at the origin (the corners are offset by position).
+// A face can name its vertices' positions when each corner's normal has its vertex's index and the
+// mesh sits at the origin (the corners are offset by position).
 bool readableInPlace(const Object3D& mesh, std::size_t f) {
   const FaceIndices& v = mesh.faces[f];
   const FaceIndices& n = mesh.faceNormalIndices[f];
@@ -52,78 +50,22 @@ void put(T*& out, const Vec3D& v) {
   put(out, v.x, v.y, v.z);
 }
 
-// Lines from a packed array of x, y, z triples, two per segment.
-void drawLines(const double* xyz, std::size_t vertexCount) {
-  if (vertexCount == 0) return;
-  gl::enableClientState(gl::kVertexArray);
-  gl::vertexPointer(3, gl::kDouble, 0, xyz);
-  gl::drawArrays(gl::kLines, 0, static_cast<gl::Sizei>(vertexCount));
-  gl::disableClientState(gl::kVertexArray);
-}
-
-template <typename T>
-void growTo(std::vector<T>& buffer, std::size_t size) {
-  if (buffer.size() < size) buffer.resize(size);
-}
-
-// With a buffer bound, GL takes byte offsets where it takes pointers to client memory.
-const void* atOffset(std::size_t bytes) { return reinterpret_cast<const void*>(bytes); }
-
-constexpr gl::Enum kCoordinateType = gl::kFloat;
-
-// Nothing stays bound after a draw, so calls made later with client memory read client memory.
-void unbindBuffers() {
-  gl::bindBuffer(gl::kArrayBuffer, 0);
-  gl::bindBuffer(gl::kElementArrayBuffer, 0);
-}
-
-// A software rasterizer bins every frame's triangles into memory it frees when the frame is done and
-// takes again for the next: tens of megabytes for a large mesh. glibc hands freed memory at the top
-// of its heap back to the system beyond 128 KiB, and the next frame then faults every page of it in
-// afresh (thousands of page faults a frame). Kept up to this much, the same pages serve every frame.
-void keepFreedMemoryForTheNextFrame() {
-#ifdef __GLIBC__
-  [[maybe_unused]] static const int kept = mallopt(M_TRIM_THRESHOLD, 512 << 20);
-#endif
+void setFaceColours(bool marked) {
+  gl::materialfv(gl::kFront, gl::kDiffuse, (marked ? GLprim::markedDiffuse : GLprim::plainDiffuse).data());
+  gl::lightfv(gl::kLight0, gl::kAmbient, (marked ? GLprim::markedAmbient : GLprim::plainAmbient).data());
 }
 
 }  // namespace
 
-// The first draw asks the context once; the answer holds for the drawer's life.
-bool GLprim::buffered() {
-  if (path == Path::undecided) {
-    path = gl::hasBufferObjects() ? Path::buffers : Path::clientArrays;
-    keepFreedMemoryForTheNextFrame();
-  }
-  return path == Path::buffers;
-}
-
 GLprim::Coordinate* GLprim::staged(std::size_t coordinates) {
-  growTo(staging, coordinates);
+  if (staging.size() < coordinates) staging.resize(coordinates);
   return staging.data();
 }
 
-void GLprim::setFaceColours(bool marked) const {
-  gl::materialfv(gl::kFront, gl::kDiffuse, (marked ? markedDiffuse : plainDiffuse).data());
-  gl::lightfv(gl::kLight0, gl::kAmbient, (marked ? markedAmbient : plainAmbient).data());
-}
-
-// The runs of consecutive drawable faces that share their colour and their way of being read, in
-// face order.
-template <typename Visit>
-void GLprim::forEachFaceRun(const Object3D& mesh, Visit visit) {
-  const std::size_t count = std::min(mesh.faceMarks.length(), mesh.faces.length());
-  FaceRun run;
-  for (std::size_t f = 0; f <= count; ++f) {
-    const bool drawn = f < count && drawable(mesh, f);
-    const bool marked = drawn && mesh.faceMarks[f] == 1, inPlace = drawn && readableInPlace(mesh, f);
-    if (drawn && run.end == f && run.first != run.end && marked == run.marked && inPlace == run.inPlace) {
-      ++run.end;
-      continue;
-    }
-    if (run.first != run.end) visit(run);
-    run = drawn ? FaceRun{f, f + 1, marked, inPlace} : FaceRun{};
-  }
+// Nothing stays bound after a draw, so calls made later with client memory read client memory.
+void GLprim::unbind() {
+  meshPositions.unbind();
+  faceCorners.unbind();
 }
 
 GLprim::MeshShape GLprim::shapeOf(const Object3D& mesh) {
@@ -140,7 +82,7 @@ GLprim::MeshShape GLprim::shapeOf(const Object3D& mesh) {
 }
 
 bool GLprim::preloadModel(const Object3D& mesh) {
-  if (!buffered() || !(shapeOf(mesh) == uploaded)) return false;
+  if (!(shapeOf(mesh) == uploaded)) return false;
   updateMeshPositions(mesh);
   preloaded = &mesh;
   return true;
@@ -150,149 +92,82 @@ bool GLprim::preloadModel(const Object3D& mesh) {
 // and its guide point.
 int GLprim::drawModel(const Object3D& mesh) {
   gl::disable(gl::kLighting);
-  if (buffered()) {
-    const MeshShape shape = shapeOf(mesh);
-    if (!(shape == uploaded)) uploadMesh(mesh, shape);
-    if (preloaded != &mesh) updateMeshPositions(mesh);
-    preloaded = nullptr;
-    drawBufferedMeshLines(mesh);
-  } else {
-    drawMeshLines(mesh);
-  }
+  const MeshShape shape = shapeOf(mesh);
+  // The faces first: the rest positions lie behind the positions of the corners they copy.
+  if (!(shape == uploaded)) uploaded = shape, uploadFaces(mesh), uploadLines(mesh);
+  if (preloaded != &mesh) updateMeshPositions(mesh);
+  preloaded = nullptr;
+  drawMeshLines(mesh);
   gl::enable(gl::kLighting);
   gl::enable(gl::kLight0);
-  if (path == Path::buffers) {
-    drawBufferedFaces();
-    unbindBuffers();
-  } else {
-    drawMeshFaces(mesh);
-  }
+  drawMeshFaces();
+  unbind();
   return 0;
 }
 
-// The guide line from position to guidePoint (empty while both are the origin), then one yellow line
-// per vertex from its current to its rest position, neither end offset by position.
-void GLprim::drawMeshLines(const Object3D& mesh) {
-  gl::color3f(1, 0, 0);
-  double* guidePoints = guideLine.data();
-  put(guidePoints, mesh.position);
-  put(guidePoints, mesh.guidePoint);
-  drawLines(guideLine.data(), 2);
-
-  // particles has one element per vertex once the mesh is built; an unbuilt mesh has none to draw.
-  const std::size_t count = std::min(mesh.particles.length(), mesh.vertices.length());
-  if (count == 0) return;
-  growTo(displacementLines, 6 * count);
-  double* out = displacementLines.data();
-  for (std::size_t i = 0; i < count; ++i) {
-    put(out, mesh.vertices[i]);
-    put(out, mesh.particles[i].restPosition);
-  }
-  gl::color3f(1, 1, 0);
-  drawLines(displacementLines.data(), 2 * count);
-}
-
-// Lit triangles in face order, olive where the face is marked and green otherwise, one draw call per
-// run of faces that share their colour and their way of being read.
-void GLprim::drawMeshFaces(const Object3D& mesh) {
-  forEachFaceRun(mesh, [&](const FaceRun& run) { drawFaceRun(mesh, run); });
-}
-
-void GLprim::drawFaceRun(const Object3D& mesh, const FaceRun& run) {
-  setFaceColours(run.marked);
-  const auto corners = static_cast<gl::Sizei>(3 * (run.end - run.first));
-  gl::enableClientState(gl::kVertexArray);
-  gl::enableClientState(gl::kNormalArray);
-  if (run.inPlace) {
-    gl::vertexPointer(3, gl::kDouble, sizeof(Vec3D), &mesh.vertices[0].x);
-    gl::normalPointer(gl::kDouble, sizeof(Vec3D), &mesh.normals[0].x);
-    gl::drawElements(gl::kTriangles, corners, gl::kUnsignedInt, &mesh.faces[run.first]);
-  } else {
-    growTo(cornerPositions, 9 * (run.end - run.first));
-    growTo(cornerNormals, 9 * (run.end - run.first));
-    double* position = cornerPositions.data();
-    double* normal = cornerNormals.data();
-    const Vec3D& offset = mesh.position;
-    for (std::size_t f = run.first; f < run.end; ++f) {
-      const FaceIndices& v = mesh.faces[f];
-      const FaceIndices& n = mesh.faceNormalIndices[f];
-      for (auto [vi, ni] : {std::pair{v.a, n.a}, std::pair{v.b, n.b}, std::pair{v.c, n.c}}) {
-        const Vec3D& at = mesh.vertices[static_cast<std::size_t>(vi)];
-        put(position, at.x + offset.x, at.y + offset.y, at.z + offset.z);
-        put(normal, mesh.normals[static_cast<std::size_t>(ni)]);
-      }
-    }
-    gl::vertexPointer(3, gl::kDouble, 0, cornerPositions.data());
-    gl::normalPointer(gl::kDouble, 0, cornerNormals.data());
-    gl::drawArrays(gl::kTriangles, 0, corners);
-  }
-  gl::disableClientState(gl::kNormalArray);
-  gl::disableClientState(gl::kVertexArray);
-}
-
-// What a mesh keeps from frame to frame: the rest positions behind the current ones, the normals, the
-// face indices and the displacement lines' index pairs, and for the faces not read in place, which
-// vertex each corner takes and the corner's normal. The face runs are found here once.
-void GLprim::uploadMesh(const Object3D& mesh, const MeshShape& shape) {
-  uploaded = shape;
-  constexpr std::size_t kPoint = 3 * sizeof(Coordinate);
-  meshPositions.reserve(kPoint * (shape.vertices + shape.lines));
-  Coordinate* out = staged(3 * shape.lines);
-  for (std::size_t i = 0; i < shape.lines; ++i) put(out, mesh.particles[i].restPosition);
-  meshPositions.write(kPoint * shape.vertices, staging.data(), kPoint * shape.lines);
-
-  out = staged(3 * shape.normals);
-  for (std::size_t i = 0; i < shape.normals; ++i) put(out, mesh.normals[i]);
-  meshNormals.fill(staging.data(), kPoint * shape.normals);
-  faceIndices.fill(mesh.faces.data(), sizeof(FaceIndices) * shape.faces);
-
-  std::vector<std::uint32_t> pairs(2 * shape.lines);
-  for (std::size_t i = 0; i < shape.lines; ++i) {
-    pairs[2 * i] = static_cast<std::uint32_t>(i), pairs[2 * i + 1] = static_cast<std::uint32_t>(shape.vertices + i);
-  }
-  lineIndices.fill(pairs.data(), sizeof(std::uint32_t) * pairs.size());
-
+// The drawn faces' corners in face order, as indices into the positions. A face read in place names
+// its vertices; any other face has three corners of its own behind the vertices, with their normals.
+void GLprim::uploadFaces(const Object3D& mesh) {
+  const std::size_t vertices = uploaded.vertices;
+  std::vector<Coordinate> normals(3 * vertices);
+  Coordinate* out = normals.data();
+  for (std::size_t i = 0; i < std::min(vertices, uploaded.normals); ++i) put(out, mesh.normals[i]);
+  std::vector<std::uint32_t> corners;
   faceRuns.clear(), copiedCorners.clear();
-  std::vector<Coordinate> normals;
-  forEachFaceRun(mesh, [&](FaceRun run) {
-    if (!run.inPlace) {
-      const std::size_t first = copiedCorners.size() / 3;
-      for (std::size_t f = run.first; f < run.end; ++f) {
-        const FaceIndices& v = mesh.faces[f];
-        const FaceIndices& n = mesh.faceNormalIndices[f];
-        for (auto [vi, ni] : {std::pair{v.a, n.a}, std::pair{v.b, n.b}, std::pair{v.c, n.c}}) {
-          copiedCorners.push_back(static_cast<std::uint32_t>(vi));
-          const Vec3D& normal = mesh.normals[static_cast<std::size_t>(ni)];
-          normals.insert(normals.end(), {static_cast<Coordinate>(normal.x), static_cast<Coordinate>(normal.y),
-                                         static_cast<Coordinate>(normal.z)});
-        }
+  for (std::size_t f = 0; f < uploaded.marks; ++f) {
+    if (!drawable(mesh, f)) continue;
+    const bool marked = mesh.faceMarks[f] == 1, inPlace = readableInPlace(mesh, f);
+    const std::size_t drawn = corners.size() / 3;
+    if (faceRuns.empty() || faceRuns.back().marked != marked) faceRuns.push_back({drawn, drawn, marked});
+    faceRuns.back().end = drawn + 1;
+    const FaceIndices& v = mesh.faces[f];
+    const FaceIndices& n = mesh.faceNormalIndices[f];
+    for (auto [vi, ni] : {std::pair{v.a, n.a}, std::pair{v.b, n.b}, std::pair{v.c, n.c}}) {
+      if (inPlace) {
+        corners.push_back(static_cast<std::uint32_t>(vi));
+        continue;
       }
-      run = {first, first + (run.end - run.first), run.marked, false};
+      corners.push_back(static_cast<std::uint32_t>(vertices + copiedCorners.size()));
+      copiedCorners.push_back(static_cast<std::uint32_t>(vi));
+      const Vec3D& normal = mesh.normals[static_cast<std::size_t>(ni)];
+      normals.insert(normals.end(), {static_cast<Coordinate>(normal.x), static_cast<Coordinate>(normal.y),
+                                     static_cast<Coordinate>(normal.z)});
     }
-    faceRuns.push_back(run);
-  });
-  copiedNormals.fill(normals.data(), sizeof(Coordinate) * normals.size());
-  copiedPositions.reserve(kPoint * copiedCorners.size());
+  }
+  meshNormals.fill(normals.data(), sizeof(Coordinate) * normals.size());
+  faceCorners.fill(corners.data(), sizeof(std::uint32_t) * corners.size());
 }
 
-// A frame's only uploads for the mesh: the current positions, and the corners of the faces not read
-// in place, offset by position.
+// The rest positions behind every other position, and the (vertex, rest position) pair of each line.
+void GLprim::uploadLines(const Object3D& mesh) {
+  const std::size_t rest = uploaded.vertices + copiedCorners.size(), lines = uploaded.lines;
+  meshPositions.reserve(kPoint * (rest + lines));
+  Coordinate* out = staged(3 * lines);
+  for (std::size_t i = 0; i < lines; ++i) put(out, mesh.particles[i].restPosition);
+  meshPositions.write(kPoint * rest, staging.data(), kPoint * lines);
+  std::vector<std::uint32_t> ends(2 * lines);
+  for (std::size_t i = 0; i < lines; ++i) {
+    ends[2 * i] = static_cast<std::uint32_t>(i), ends[2 * i + 1] = static_cast<std::uint32_t>(rest + i);
+  }
+  lineEnds.fill(ends.data(), sizeof(std::uint32_t) * ends.size());
+}
+
+// A frame's only write for the mesh: the current positions, then the copied corners offset by position.
 void GLprim::updateMeshPositions(const Object3D& mesh) {
-  constexpr std::size_t kPoint = 3 * sizeof(Coordinate);
-  Coordinate* out = staged(3 * uploaded.vertices);
+  const std::size_t count = uploaded.vertices + copiedCorners.size();
+  Coordinate* out = staged(3 * count);
   for (std::size_t i = 0; i < uploaded.vertices; ++i) put(out, mesh.vertices[i]);
-  meshPositions.write(0, staging.data(), kPoint * uploaded.vertices);
-  if (copiedCorners.empty()) return;
-  out = staged(3 * copiedCorners.size());
   const Vec3D& offset = mesh.position;
   for (std::uint32_t vertex : copiedCorners) {
     const Vec3D& at = mesh.vertices[vertex];
     put(out, at.x + offset.x, at.y + offset.y, at.z + offset.z);
   }
-  copiedPositions.write(0, staging.data(), kPoint * copiedCorners.size());
+  meshPositions.write(0, staging.data(), kPoint * count);
 }
 
-void GLprim::drawBufferedMeshLines(const Object3D& mesh) {
+// The guide line from position to guidePoint (empty while both are the origin), then one yellow line
+// per vertex from its current to its rest position, neither end offset by position.
+void GLprim::drawMeshLines(const Object3D& mesh) {
   gl::color3f(1, 0, 0);
   std::array<Coordinate, 2 * 3> points{};
   Coordinate* out = points.data();
@@ -300,47 +175,43 @@ void GLprim::drawBufferedMeshLines(const Object3D& mesh) {
   put(out, mesh.guidePoint);
   if (!guideFilled || points != guideUploaded) guide.fill(points.data(), sizeof points);
   guideUploaded = points, guideFilled = true;
-  drawBufferedLines(guide, 2);
+  drawLines(guide, 2);
   if (uploaded.lines == 0) return;
   gl::color3f(1, 1, 0);
-  gl::enableClientState(gl::kVertexArray);
-  meshPositions.bind();
-  gl::vertexPointer(3, kCoordinateType, 0, atOffset(0));
-  lineIndices.bind();
-  gl::drawElements(gl::kLines, static_cast<gl::Sizei>(2 * uploaded.lines), gl::kUnsignedInt, atOffset(0));
-  gl::disableClientState(gl::kVertexArray);
+  drawLines(meshPositions, 2 * uploaded.lines, &lineEnds);
 }
 
-void GLprim::drawBufferedFaces() {
+// Lit triangles in face order, olive where the face is marked and green otherwise: one draw call per
+// run of faces that share their colour.
+void GLprim::drawMeshFaces() {
+  if (faceRuns.empty()) return;
+  gl::enableClientState(gl::kVertexArray);
+  gl::enableClientState(gl::kNormalArray);
+  gl::vertexPointer(3, kCoordinateType, 0, meshPositions.at());
+  gl::normalPointer(kCoordinateType, 0, meshNormals.at());
   for (const FaceRun& run : faceRuns) {
     setFaceColours(run.marked);
-    const auto corners = static_cast<gl::Sizei>(3 * (run.end - run.first));
-    gl::enableClientState(gl::kVertexArray);
-    gl::enableClientState(gl::kNormalArray);
-    (run.inPlace ? meshPositions : copiedPositions).bind();
-    gl::vertexPointer(3, kCoordinateType, 0, atOffset(0));
-    (run.inPlace ? meshNormals : copiedNormals).bind();
-    gl::normalPointer(kCoordinateType, 0, atOffset(0));
-    if (run.inPlace) {
-      faceIndices.bind();
-      gl::drawElements(gl::kTriangles, corners, gl::kUnsignedInt, atOffset(sizeof(FaceIndices) * run.first));
-    } else {
-      gl::drawArrays(gl::kTriangles, static_cast<gl::Int>(3 * run.first), corners);
-    }
-    gl::disableClientState(gl::kNormalArray);
-    gl::disableClientState(gl::kVertexArray);
+    gl::drawElements(gl::kTriangles, static_cast<gl::Sizei>(3 * (run.end - run.first)), gl::kUnsignedInt,
+                     faceCorners.at(kTriangle * run.first));
   }
-}
-
-void GLprim::drawBufferedLines(GLBuffer& points, std::size_t vertexCount) {
-  gl::enableClientState(gl::kVertexArray);
-  points.bind();
-  gl::vertexPointer(3, kCoordinateType, 0, atOffset(0));
-  gl::drawArrays(gl::kLines, 0, static_cast<gl::Sizei>(vertexCount));
+  gl::disableClientState(gl::kNormalArray);
   gl::disableClientState(gl::kVertexArray);
 }
 
-// All 90 + 90 segments of the 10 x 10 cloth in one draw: rows first, then columns; no diagonals.
+// Segments between consecutive points, or between the points that the index pairs in ends name.
+void GLprim::drawLines(GLBuffer& points, std::size_t vertexCount, GLBuffer* ends) {
+  gl::enableClientState(gl::kVertexArray);
+  gl::vertexPointer(3, kCoordinateType, 0, points.at());
+  const auto count = static_cast<gl::Sizei>(vertexCount);
+  if (ends != nullptr) {
+    gl::drawElements(gl::kLines, count, gl::kUnsignedInt, ends->at());
+  } else {
+    gl::drawArrays(gl::kLines, 0, count);
+  }
+  gl::disableClientState(gl::kVertexArray);
+}
+
+// Every row and column segment of the grid in one draw: rows first, then columns; no diagonals.
 int GLprim::drawCloth(const Cloth& cloth) {
   gl::disable(gl::kLighting);
   gl::color3f(1, 0, 0);
@@ -348,36 +219,23 @@ int GLprim::drawCloth(const Cloth& cloth) {
   // The grid must fit the particles it indexes; a cloth that does not is drawn as nothing.
   const bool consistent = n >= 0 && r >= 0 && static_cast<std::uint64_t>(n * r) <= cloth.particles.length();
   if (!consistent) return 0;
-  const bool gridChanged = updateClothGrid(n, r);
-  if (clothGridIndices.empty()) return 0;
-  const auto count = static_cast<gl::Sizei>(clothGridIndices.size());
-  gl::enableClientState(gl::kVertexArray);
-  if (buffered()) {
-    if (gridChanged) clothIndices.fill(clothGridIndices.data(), sizeof(std::uint32_t) * clothGridIndices.size());
-    const auto particles = static_cast<std::size_t>(n * r);
-    Coordinate* out = staged(3 * particles);
-    for (std::size_t k = 0; k < particles; ++k) put(out, cloth.particles[k].position);
-    clothPositions.fill(staging.data(), 3 * sizeof(Coordinate) * particles);
-    clothPositions.bind();
-    gl::vertexPointer(3, kCoordinateType, 0, atOffset(0));
-    clothIndices.bind();
-    gl::drawElements(gl::kLines, count, gl::kUnsignedInt, atOffset(0));
-    unbindBuffers();
-  } else {
-    gl::vertexPointer(3, gl::kDouble, sizeof(ClothParticle), &cloth.particles[0].position.x);
-    gl::drawElements(gl::kLines, count, gl::kUnsignedInt, clothGridIndices.data());
-  }
-  gl::disableClientState(gl::kVertexArray);
+  if (n != clothGridColumns || r != clothGridRows) fillClothGrid(n, r);
+  if (clothSegments == 0) return 0;
+  const auto particles = static_cast<std::size_t>(n * r);
+  Coordinate* out = staged(3 * particles);
+  for (std::size_t k = 0; k < particles; ++k) put(out, cloth.particles[k].position);
+  clothPositions.fill(staging.data(), kPoint * particles);
+  drawLines(clothPositions, 2 * clothSegments, &clothIndices);
+  unbind();
   return 0;
 }
 
-// Built again only when the grid's shape changes; says whether it did.
-bool GLprim::updateClothGrid(std::int64_t columns, std::int64_t rows) {
-  if (columns == clothGridColumns && rows == clothGridRows) return false;
-  clothGridIndices.clear();
-  auto segment = [this](std::int64_t a, std::int64_t b) {
-    clothGridIndices.push_back(static_cast<std::uint32_t>(a));
-    clothGridIndices.push_back(static_cast<std::uint32_t>(b));
+// Laid down again only when the grid's shape changes.
+void GLprim::fillClothGrid(std::int64_t columns, std::int64_t rows) {
+  std::vector<std::uint32_t> ends;
+  auto segment = [&ends](std::int64_t a, std::int64_t b) {
+    ends.push_back(static_cast<std::uint32_t>(a));
+    ends.push_back(static_cast<std::uint32_t>(b));
   };
   for (std::int64_t j = 0; j < rows; ++j) {
     for (std::int64_t i = 1; i < columns; ++i) segment(j * columns + i - 1, j * columns + i);
@@ -385,41 +243,32 @@ bool GLprim::updateClothGrid(std::int64_t columns, std::int64_t rows) {
   for (std::int64_t i = 0; i < columns; ++i) {
     for (std::int64_t j = 1; j < rows; ++j) segment((j - 1) * columns + i, j * columns + i);
   }
-  clothGridColumns = columns, clothGridRows = rows;
-  return true;
+  clothIndices.fill(ends.data(), sizeof(std::uint32_t) * ends.size());
+  clothGridColumns = columns, clothGridRows = rows, clothSegments = ends.size() / 2;
+}
+
+int GLprim::drawFloor(double size, double factor) {
+  if (!(size == floorSize && factor == floorFactor)) fillFloor(size, factor);
+  gl::color3f(1, 1, 1);
+  drawLines(floor, kFloorPoints);
+  unbind();
+  return 0;
 }
 
 // Eleven lines along z, each followed by its partner along x, as the grid was always laid down; laid
 // down again only for another size or factor.
-int GLprim::drawFloor(double size, double factor) {
-  const bool changed = !(size == floorSize && factor == floorFactor);
-  if (changed) fillFloor(size, factor);
-  gl::color3f(1, 1, 1);
-  if (buffered()) {
-    if (changed) {
-      std::array<Coordinate, 44 * 3> points{};
-      std::transform(floorLines.begin(), floorLines.end(), points.begin(),
-                     [](double c) { return static_cast<Coordinate>(c); });
-      floor.fill(points.data(), sizeof points);
-    }
-    drawBufferedLines(floor, 44);
-    unbindBuffers();
-  } else {
-    drawLines(floorLines.data(), 44);
-  }
-  return 0;
-}
-
 void GLprim::fillFloor(double size, double factor) {
   const double spacing = size * factor;
   const double half = 5 * size * factor;
-  double* out = floorLines.data();
+  std::array<Coordinate, 3 * kFloorPoints> points{};
+  Coordinate* out = points.data();
   for (int k = -5; k <= 5; ++k) {
     put(out, k * spacing, 0, -half);
     put(out, k * spacing, 0, half);
     put(out, -half, 0, k * spacing);
     put(out, half, 0, k * spacing);
   }
+  floor.fill(points.data(), sizeof points);
   floorSize = size, floorFactor = factor;
 }
 

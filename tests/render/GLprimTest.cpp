@@ -1,7 +1,6 @@
-// What the drawer's pictures depend on, read back from its draw calls through the recording binding,
-// from buffer objects and from client arrays alike: where the cloth's and the mesh's segments and
-// triangles lie, their colours, and that a face with a bad index is skipped; and that with buffer
-// objects a frame uploads only positions. The offscreen tests compare whole pictures, the floor's included.
+// The drawer's calls read back through the recording binding, with buffer objects and with client memory:
+// where segments and triangles lie, their colours, a bad face skipped, a frame's only uploads and the
+// preloaded positions. The offscreen tests compare whole pictures, the floor's included.
 #include "render/GLprim.h"
 #include "support/RecordedCalls.h"
 
@@ -35,7 +34,7 @@ class GLprimTest : public ::testing::TestWithParam<bool> {
   void TearDown() override { gl::GLRecorder::offerBufferObjects(true); }
 };
 INSTANTIATE_TEST_SUITE_P(Contexts, GLprimTest, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "BufferObjects" : "ClientArrays"; });
+                         [](const auto& info) { return info.param ? "BufferObjects" : "ClientMemory"; });
 
 // Vertices (0,0,0), (5,0,0), (0,5,0) and normals (0,0,0), (-1,0,0), (0,-1,0) once read in; the third
 // face names a missing vertex unless a fourth, (5, 5, 5), is added. Built, at position (x, y, z).
@@ -87,7 +86,7 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
     const Points p = pointsDrawn(calls);
     ASSERT_EQ(p.size(), 2 + 6 + 12u);  // guide, three displacement lines, two triangles with normals
     const double n = normals.a == 1 ? 0 : -1;
-    EXPECT_EQ(calls.front(), call("glDisable", {0x0B50})) << "the lines are drawn unlit";
+    EXPECT_EQ(calls.front(), call("glDisable", {gl::kLighting})) << "the lines are drawn unlit";
     EXPECT_EQ(Points(p.begin(), p.begin() + 6),
               (Points{{x, y, z}, {1, 2, 3}, {0, 0, 0}, {0, 0, 0}, {6, 1, 0}, {5, 0, 0}}));
     EXPECT_EQ(Points(p.begin() + 8, p.begin() + 14),
@@ -95,15 +94,15 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
     Calls materials;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(materials),
                  [](const GLCall& c) { return c.name == "glMaterialfv"; });
-    EXPECT_EQ(materials, (Calls{call("glMaterialfv", {0x0404, 0x1201, 0, 0.5, 0, 1}),
-                                call("glMaterialfv", {0x0404, 0x1201, 0.5, 0.5, 0, 1})}));
+    EXPECT_EQ(materials, (Calls{call("glMaterialfv", {gl::kFront, gl::kDiffuse, 0, 0.5, 0, 1}),
+                                call("glMaterialfv", {gl::kFront, gl::kDiffuse, 0.5, 0.5, 0, 1})}));
   }
 }
 
-// Three frames of one drawer, the bodies moving between them: after the first, a frame makes and
-// fills no buffer and writes the mesh's three and the cloth's hundred positions (12 bytes each) and
-// nothing else, yet draws what a fresh drawer draws. Then a mesh with one more vertex, one more
-// drawable face and another position is uploaded anew. Without buffer objects no buffer call is made at all.
+// Four frames of one drawer, the bodies moving (the second frame's mesh after its preload): after the
+// first, a frame writes the mesh's three and the cloth's hundred positions (12 bytes each) and nothing
+// else, yet draws what a fresh drawer draws of the bodies as preloaded. Then a mesh with one more vertex,
+// drawable face and another position is laid down anew. Without buffer objects no buffer call is made.
 TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWhatAFreshDrawerDraws) {
   Object3D mesh, grown;
   triangleMesh(mesh, {1, 2, 3}, 0, 0, 0);
@@ -114,30 +113,25 @@ TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWh
     return takeCalls();
   };
   GLprim kept;
+  EXPECT_FALSE(kept.preloadModel(mesh)) << "nothing laid down to preload into";
   EXPECT_EQ(kept.drawFloor(0.5, 5), 0);
-  EXPECT_EQ(takeCalls().back() == call("glBindBuffer", {0x8893, 0}), GetParam()) << "nothing stays bound";
-  const Calls first = frame(kept, mesh);
-  EXPECT_EQ(countNamed(first, "glGenBuffers") > 0, GetParam());
-  EXPECT_EQ(countNamed(first, "glGenBuffers"),
-            std::size_t(std::count(first.begin(), first.end(), call("glGenBuffers", {1}))));
-  for (int i = 1; i <= 3; ++i) {
-    const Object3D& drawn = i < 3 ? mesh : grown;
+  EXPECT_EQ(takeCalls().back() == call("glBindBuffer", {gl::kElementArrayBuffer, 0}), GetParam()) << "left bound";
+  EXPECT_EQ(countNamed(frame(kept, mesh), "glGenBuffers") > 0, GetParam());
+  const Calls positionsOnly{call("glBufferSubData", {gl::kArrayBuffer, 0, 36}),
+                            call("glBufferSubData", {gl::kArrayBuffer, 0, 1200})};
+  for (int i = 1; i <= 4; ++i) {
+    const Object3D& drawn = i < 4 ? mesh : grown;
     mesh.vertices[2].x = i, cloth.particles[99].position.z = i;
+    if (i == 2) mesh.vertices[2].x = kept.preloadModel(mesh) ? 10 : -1;  // moves on, drawn as preloaded
     const Calls calls = frame(kept, drawn);
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), call("glEnableClientState", {0x8074})),
-              std::count(calls.begin(), calls.end(), call("glDisableClientState", {0x8074})));
+    mesh.vertices[2].x = i;
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), call("glEnableClientState", {gl::kVertexArray})),
+              std::count(calls.begin(), calls.end(), call("glDisableClientState", {gl::kVertexArray})));
     Calls uploads;
     std::copy_if(calls.begin(), calls.end(), std::back_inserter(uploads),
                  [](const GLCall& c) { return c.name.starts_with("glBuffer") || c.name == "glGenBuffers"; });
-    if (GetParam() && i < 3) {
-      EXPECT_EQ(uploads, (Calls{call("glBufferSubData", {0x8892, 0, 36}), call("glBufferSubData", {0x8892, 0, 1200})}));
-    }
-    if (GetParam() && i == 3) {
-      EXPECT_GT(countNamed(uploads, "glBufferData"), 0u) << "new storage for more vertices";
-    }
-    if (!GetParam()) {
-      EXPECT_EQ(countNamed(calls, "glBindBuffer") + uploads.size(), 0u);
-    }
+    const bool written = i < 4 ? uploads == positionsOnly : countNamed(uploads, "glBufferData") > 0;
+    EXPECT_TRUE(GetParam() ? written : uploads.empty() && countNamed(calls, "glBindBuffer") == 0) << "frame " << i;
     GLprim fresh;
     EXPECT_EQ(pointsDrawn(calls), pointsDrawn(frame(fresh, drawn))) << "frame " << i;
   }
