@@ -5,7 +5,9 @@
 #include "platform/backend/Backend.h"
 #include "platform/state/WindowSystemState.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace sv::platform {
 
@@ -73,6 +75,17 @@ bool waitEvents() {
   ++recording.waits;
   if (!recording.onWait) return false;
   recording.onWait();
+  return true;
+}
+
+bool waitEventsTimeout(double seconds) {
+  RecordingBackend& recording = RecordingBackend::instance();
+  ++recording.waits;
+  if (recording.onWait) {
+    recording.onWait();
+  } else {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  }
   return true;
 }
 

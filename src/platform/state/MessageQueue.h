@@ -12,6 +12,8 @@ namespace sv::platform {
 class MessageQueue {
  public:
   void post(const MSG& message);
+  // Ahead of everything waiting: Win32 retrieves posted messages before input messages.
+  void postFirst(const MSG& message) { messages.push_front(message); }
   // Takes the first message for `window` (any window when null) within [filterMin, filterMax] (all when
   // both are 0). Returns false when none waits.
   bool take(HWND window, UINT filterMin, UINT filterMax, MSG& out);
