@@ -19,7 +19,7 @@ TEST(GlfwTranslateTest, KeysAreNamedByTheLayoutWheelsByNotchesAndCharactersByThe
   for (Key key : {Key{GLFW_KEY_Q, "a", 'A'},
                   {GLFW_KEY_Q, nullptr, 'Q'},
                   {GLFW_KEY_7, "è", '7'},
-                  {GLFW_KEY_PERIOD, ".", 0},
+                  {GLFW_KEY_PERIOD, ".", VK_OEM_PERIOD},
                   {GLFW_KEY_SPACE, " ", VK_SPACE},
                   {GLFW_KEY_RIGHT, nullptr, VK_RIGHT},
                   {GLFW_KEY_HOME, nullptr, VK_HOME},

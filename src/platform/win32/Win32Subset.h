@@ -227,9 +227,24 @@ typedef struct tagPAINTSTRUCT {
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+#define VK_NUMPAD0 0x60
+#define VK_DECIMAL 0x6E
 #define VK_F1 0x70
 #define VK_F5 0x74
 #define VK_F12 0x7B
+// Punctuation keys, named by what they type in the US layout.
+#define VK_OEM_1 0xBA       // ;
+#define VK_OEM_PLUS 0xBB    // =
+#define VK_OEM_COMMA 0xBC   // ,
+#define VK_OEM_MINUS 0xBD   // -
+#define VK_OEM_PERIOD 0xBE  // .
+#define VK_OEM_2 0xBF       // /
+#define VK_OEM_3 0xC0       // `
+#define VK_OEM_4 0xDB       // [
+#define VK_OEM_5 0xDC       // backslash
+#define VK_OEM_6 0xDD       // ]
+#define VK_OEM_7 0xDE       // '
+#define VK_OEM_102 0xE2     // the extra key of European keyboards
 
 // RedrawWindow flags.
 #define RDW_INVALIDATE 0x0001
