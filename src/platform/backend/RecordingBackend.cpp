@@ -81,11 +81,8 @@ bool waitEvents() {
 bool waitEventsTimeout(double seconds) {
   RecordingBackend& recording = RecordingBackend::instance();
   ++recording.waits;
-  if (recording.onWait) {
-    recording.onWait();
-  } else {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  }
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  if (recording.onWait) recording.onWait();
   return true;
 }
 
