@@ -69,24 +69,21 @@ void inputMouseMove(HWND window, int x, int y) {
 void inputMouseButton(HWND window, UINT message, int x, int y) {
   int key = buttonKey(message);
   if (key == 0) return;
+  inputKey(key, isButtonDown(message));
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  if (isButtonDown(message)) {
-    windowSystem.keys.press(key);
-  } else {
-    windowSystem.keys.release(key);
-  }
   WindowRecord* target = windowSystem.window(window);
   if (target == nullptr || !target->alive) return;
   windowSystem.queue.post(makeMessage(window, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputKey(int virtualKey, bool down) {
-  KeyboardState& keys = WindowSystemState::instance().keys;
+  WindowSystemState& windowSystem = WindowSystemState::instance();
   if (down) {
-    keys.press(virtualKey);
+    windowSystem.keys.press(virtualKey);
   } else {
-    keys.release(virtualKey);
+    windowSystem.keys.release(virtualKey);
   }
+  windowSystem.queue.postKeyChange(virtualKey, down);
 }
 
 // lParam as Win32 fills it: repeat count 1, bit 30 for a key that was down, bit 31 for a release.

@@ -99,6 +99,7 @@ void WindowSystemState::clear() {
   keyMessages = 0;
   timers.clear();
   keys.clear();
+  messageKeys.clear();
   capture = nullptr;
   currentContext = nullptr;
 }

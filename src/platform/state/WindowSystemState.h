@@ -88,7 +88,8 @@ class WindowSystemState {
   std::vector<MSG> typed;
   DWORD keyMessages = 0;
   std::vector<TimerRecord> timers;
-  KeyboardState keys;
+  KeyboardState keys;         // as the input left them
+  KeyboardState messageKeys;  // as the messages read so far left them: what GetKeyState reports
   HWND capture = nullptr;
   HGLRC currentContext = nullptr;
   ATOM nextAtom = 0xC000;

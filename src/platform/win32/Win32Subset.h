@@ -7,7 +7,7 @@
 //   [x] one OpenGL context per window through a pixel format (RGBA, double-buffered) and WGL
 //   [x] GetMessageA's Win32 order: sent size changes, posted and input messages, WM_QUIT, WM_PAINT
 //   [x] mouse moves (coalesced) and left, right and middle buttons; mouse capture of a single window
-//   [x] GetKeyState for the buttons and keys (Super counts as Alt); WM_KEYDOWN, WM_KEYUP and, through
+//   [x] GetKeyState as of the message read (Super counts as Alt); WM_KEYDOWN, WM_KEYUP and, through
 //       TranslateMessage, WM_CHAR with the character the keyboard layout gives
 //   [x] WM_MOUSEWHEEL in multiples of WHEEL_DELTA, to the window under the cursor
 //   [x] timers of a window (SetTimer, KillTimer): WM_TIMER when nothing else waits, never two at once

@@ -262,7 +262,7 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
   for (;;) {
     backend::pollEvents();
     deliverSentMessages();
-    if (windowSystem().queue.take(window, filterMin, filterMax, *message)) return TRUE;
+    if (windowSystem().queue.take(window, filterMin, filterMax, *message, windowSystem().messageKeys)) return TRUE;
     int exitCode = 0;
     if (window == nullptr && windowSystem().queue.takeQuit(exitCode)) {
       *message = MSG{};
@@ -405,9 +405,10 @@ BOOL WINAPI ReleaseCapture(void) {
   return TRUE;
 }
 
-// The state of a key as the input handled so far left it: bit 15 when down (no toggle bit). VK_SHIFT, VK_CONTROL and
-// VK_MENU cover both keys of their kind; VK_MENU counts Super too.
-SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().keys.keyState(virtualKey); }
+// The state of a key as the messages retrieved so far left it: bit 15 when down (no toggle bit), so a
+// key message sees the modifiers held when it was typed. VK_SHIFT, VK_CONTROL and VK_MENU cover both
+// keys of their kind; VK_MENU counts Super too.
+SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().messageKeys.keyState(virtualKey); }
 
 namespace {
 char applicationIcon;
