@@ -1,7 +1,7 @@
 // The scene controller: owns the camera, the model read from "sphere_k.obj", the cloth and the
 // drawer. It sets up the fixed-function state, advances and draws one frame per render, follows the
-// window size and turns Alt-drags into camera changes. It never touches the window system; the host
-// makes a GL context current around init, render and resize.
+// window size, turns Alt-drags and the wheel into camera changes, and reads the model again on request.
+// It never touches the window system; the host makes a GL context current around init, render and resize.
 #pragma once
 
 #include "cloth/Cloth.h"
