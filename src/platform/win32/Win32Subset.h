@@ -184,7 +184,6 @@ typedef struct tagPAINTSTRUCT {
 // The wheel's rotation for one notch, and where WM_MOUSEWHEEL carries it (signed, positive away from the user).
 #define WHEEL_DELTA 120
 #define GET_WHEEL_DELTA_WPARAM(w) ((short)HIWORD(w))
-#define GET_KEYSTATE_WPARAM(w) (LOWORD(w))
 
 // WM_SIZE request types.
 #define SIZE_RESTORED 0
