@@ -3,6 +3,8 @@
 // current context, and a creation that cannot give the scene its context fails with a reason.
 #include "app/OpenGLFrame.h"
 
+#include "io/ModelFileError.h"
+
 #include <cstdio>
 #include <exception>
 
@@ -24,6 +26,11 @@ const PIXELFORMATDESCRIPTOR pixelFormatRequest = [] {
 }();
 
 namespace {
+
+// Playing paints a frame per timer message: 17 ms keeps it under 60 a second; a frame that takes
+// longer delays the next timer message, so frames are never skipped or queued up.
+constexpr UINT_PTR kPlayTimer = 1;
+constexpr UINT kPlayInterval = 17;
 
 POINT cursorPoint;
 PAINTSTRUCT paintRecord;
@@ -115,14 +122,15 @@ LRESULT OpenGLFrame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM
           onMouseMessage(window, message);
           return 0;
         }
+        if (onControl(window, message, wParam, lParam)) return 0;
         return DefWindowProcA(window, message, wParam, lParam);
     }
   } catch (const std::exception& error) {
     if (message == WM_CREATE) return refuseCreation(window, error.what());
-    std::fprintf(stderr, "springview: %s\n", error.what());
+    reportFailure(error.what());
   } catch (...) {
     if (message == WM_CREATE) return refuseCreation(window, "unknown error while creating the scene");
-    std::fprintf(stderr, "springview: unknown error\n");
+    reportFailure("unknown error");
   }
   // A scene that failed in a frame, a resize or a mouse message is not driven again: the program
   // ends with a failure status.
@@ -188,14 +196,102 @@ void OpenGLFrame::onMouseMessage(HWND window, UINT message) {
   if (result > 0) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
 }
 
+// Keys, the wheel and the play timer; false for what they leave to the default processing.
+bool OpenGLFrame::onControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (scene == nullptr) return false;
+  switch (message) {
+    case WM_KEYDOWN:
+      return onKeyDown(window, wParam, lParam);
+    case WM_CHAR:
+      return onCharacter(window, wParam);
+    case WM_MOUSEWHEEL:
+      onWheel(window, wParam);
+      return true;
+    case WM_TIMER:
+      if (wParam != kPlayTimer) return false;
+      RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Keys that type nothing, and Ctrl+Q. A key held down repeats the frame step, not the toggles: bit 30
+// of lParam says the key was down already.
+bool OpenGLFrame::onKeyDown(HWND window, WPARAM key, LPARAM lParam) {
+  const bool repeated = (lParam & (LPARAM(1) << 30)) != 0;
+  if (key == VK_SPACE && !repeated) {
+    togglePlaying(window);
+  } else if (key == VK_RIGHT) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+  } else if (key == VK_HOME) {
+    scene->resetCamera();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+  } else if (key == VK_F5 && !repeated) {
+    reloadModel(window);
+  } else if (key == 'Q' && keyDown(VK_CONTROL)) {
+    SendMessageA(window, WM_CLOSE, 0, 0);  // as the close button: the default processing destroys the window
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Characters, wherever the keyboard layout puts them: '.' steps one frame, R resets the camera.
+bool OpenGLFrame::onCharacter(HWND window, WPARAM character) {
+  if (character == 'r' || character == 'R') {
+    scene->resetCamera();
+  } else if (character != '.') {
+    return false;
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+  return true;
+}
+
+// Whole notches zoom; what a fine wheel turns short of one waits for the rest. Every turn paints a frame,
+// as a mouse message does.
+void OpenGLFrame::onWheel(HWND window, WPARAM wParam) {
+  wheelTurned += GET_WHEEL_DELTA_WPARAM(wParam);
+  const int notches = wheelTurned / WHEEL_DELTA;
+  wheelTurned -= notches * WHEEL_DELTA;
+  if (notches != 0) scene->wheelZoom(notches);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+}
+
+void OpenGLFrame::togglePlaying(HWND window) {
+  if (playing) {
+    KillTimer(window, kPlayTimer);
+    playing = false;
+  } else {
+    playing = SetTimer(window, kPlayTimer, kPlayInterval, nullptr) != 0;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+  }
+}
+
+// A file that cannot be read leaves the scene as it was; the reason goes where the start-up's would.
+void OpenGLFrame::reloadModel(HWND window) {
+  try {
+    scene->reloadModel();
+  } catch (const ModelFileError& error) {
+    std::fprintf(stderr, "springview: %s\n", error.what());
+  }
+  std::fflush(stdout);  // the new counts, for a pipe that buffers them
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+}
+
 // Creation fails (-1) with the reason on standard error; what was made so far is released here, since
 // Wine sends no WM_DESTROY after a refused WM_CREATE (where one follows, it finds nothing left).
 LRESULT OpenGLFrame::refuseCreation(HWND window, const std::string& reason) {
-  std::fprintf(stderr, "springview: %s\n", reason.c_str());
+  reportFailure(reason);
   wglMakeCurrent(nullptr, nullptr);
   scene.reset();
   releaseContexts(window);
   return -1;
+}
+
+void OpenGLFrame::reportFailure(const std::string& reason) {
+  failure = "springview: " + reason + "\n";
+  std::fputs(failure.c_str(), stderr);
 }
 
 void OpenGLFrame::releaseContexts(HWND window) {

@@ -1,6 +1,7 @@
 // The program's main window: a Frame whose window procedure gives the window an OpenGL context,
-// creates the scene controller and forwards creation, size, paint and mouse messages to it. The
-// context is current only while WM_CREATE, WM_SIZE and WM_PAINT are handled.
+// creates the scene controller and forwards creation, size, paint and mouse messages to it, and turns
+// keys, the wheel and its play timer into frames, camera changes and model reloads. The context is
+// current only while WM_CREATE, WM_SIZE and WM_PAINT are handled.
 #pragma once
 
 #include "app/Frame.h"
@@ -29,6 +30,9 @@ class OpenGLFrame : public Frame {
   HDC deviceContext = nullptr;
   std::int32_t pixelFormat = 0;
   std::unique_ptr<GLUW> scene;
+  // Why the window could not be created or stopped driving the scene, as written on standard error;
+  // empty while all is well.
+  std::string failure;
 
  protected:
   // The scene controller made on WM_CREATE; tests put a recording one in its place.
@@ -40,10 +44,19 @@ class OpenGLFrame : public Frame {
   void onPaint(HWND window);
   void onDestroy(HWND window);
   void onMouseMessage(HWND window, UINT message);
+  bool onControl(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  bool onKeyDown(HWND window, WPARAM key, LPARAM lParam);
+  bool onCharacter(HWND window, WPARAM character);
+  void onWheel(HWND window, WPARAM wParam);
+  void togglePlaying(HWND window);
+  void reloadModel(HWND window);
   LRESULT refuseCreation(HWND window, const std::string& reason);
+  void reportFailure(const std::string& reason);
   void releaseContexts(HWND window);
 
   std::string className;  // classTemplate keeps a pointer to these characters
+  bool playing = false;   // the play timer runs
+  int wheelTurned = 0;    // wheel rotation short of a notch (WHEEL_DELTA), from wheels finer than notches
 };
 
 // Module-level state of the main window.

@@ -6,6 +6,24 @@
 #include "platform/win32/Win32Api.h"
 
 #include <cstdio>
+#include <string>
+
+namespace {
+
+// A double-clicked springview.exe has a console of its own, which closes as the program ends: the
+// reason is shown in a message box as well, so that it stays on screen. Started from a console (which
+// then lists at least that console's shell too), the printed lines are enough.
+int stop(int status, [[maybe_unused]] const std::string& reason) {
+#ifdef _WIN32
+  DWORD processes[2];
+  if (status != 0 && !reason.empty() && GetConsoleProcessList(processes, 2) == 1) {
+    MessageBoxA(nullptr, reason.c_str(), "springview", MB_OK | MB_ICONERROR);
+  }
+#endif
+  return status;
+}
+
+}  // namespace
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -22,9 +40,9 @@ int main() {
   // Every diagnostic line is written while the window opens; a pipe or a file buffers them fully (the
   // Microsoft C runtime does so even when asked for lines), so one flush delivers them as the window shows.
   std::fflush(stdout);
-  if (opened < 0) return 1;
+  if (opened < 0) return stop(1, "Basewindow open error.\n" + app.frame->failure);
   HWND window = app.getHandle();
   // The program carries no resources, so there is no "MYACCEL" table: nothing is ever consumed by it.
   HACCEL accelerators = LoadAcceleratorsA(instance, "MYACCEL");
-  return sv::runMessageLoop(window, accelerators);
+  return stop(sv::runMessageLoop(window, accelerators), app.frame->failure);
 }

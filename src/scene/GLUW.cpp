@@ -44,7 +44,12 @@ int GLUW::init() {
   gl::enable(gl::kLight0);
   gl::lightfv(gl::kLight0, gl::kAmbient, lightAmbient.data());
 
-  // The reader is kept only once the file has been read, so a failed open leaves no half-made model.
+  readModel();
+  return 0;
+}
+
+// The reader is kept only once the file has been read, so a failed open leaves no half-made model.
+void GLUW::readModel() {
   auto reader = std::make_unique<OBJ3D>();
   reader->open(kModelFileName);
   reader->load();
@@ -52,7 +57,11 @@ int GLUW::init() {
   if (nextSteps) nextSteps->wait();  // they may be stepping the model about to be replaced
   nextStepsStarted = false;
   model = std::move(reader);
-  return 0;
+}
+
+void GLUW::reloadModel() {
+  readModel();
+  cloth = std::make_unique<Cloth>();
 }
 
 Object3D* GLUW::firstMesh() const { return model ? model->objects[0].get() : nullptr; }
@@ -195,6 +204,11 @@ void GLUW::zoom(double dy) {
   if (camera.eye.z < kFarthestEyeZ) camera.eye.z = kFarthestEyeZ;
   if (camera.eye.z > kNearestEyeZ) camera.eye.z = kNearestEyeZ;
 }
+
+void GLUW::resetCamera() { camera.setDefaults(); }
+
+// Dragging up (a positive dy) takes the eye away; a notch forward brings it nearer.
+void GLUW::wheelZoom(int notches) { zoom(-kZoomPixelsPerUnit * notches); }
 
 void GLUW::pan(double dx, double dy) {
   camera.translation.x += dx / kPanPixelsPerUnit;

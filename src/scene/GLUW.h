@@ -1,7 +1,7 @@
 // The scene controller: owns the camera, the model read from "sphere_k.obj", the cloth and the
 // drawer. It sets up the fixed-function state, advances and draws one frame per render, follows the
-// window size and turns Alt-drags into camera changes. It never touches the window system; the host
-// makes a GL context current around init, render and resize.
+// window size, turns Alt-drags and the wheel into camera changes, and reads the model again on request.
+// It never touches the window system; the host makes a GL context current around init, render and resize.
 #pragma once
 
 #include "cloth/Cloth.h"
@@ -53,6 +53,15 @@ class GLUW : public Object {
   // Needs a current context.
   virtual int resize(int width, int height);
 
+  // The camera where the constructor puts it; a drag in progress goes on from there.
+  virtual void resetCamera();
+  // Zooms as an Alt+Ctrl drag of ten pixels per notch does, within the same limits; positive notches
+  // bring the eye nearer.
+  virtual void wheelZoom(int notches);
+  // Reads the model file that init read again and starts the simulation over with it and a new cloth.
+  // Throws ModelFileError, keeping the model and cloth it has, when the file cannot be read.
+  virtual void reloadModel();
+
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t dragButtons = 0;
@@ -72,6 +81,7 @@ class GLUW : public Object {
 
  private:
   bool hasVisibleArea() const { return width > 0 && height > 0; }
+  void readModel();
   Object3D* firstMesh() const;
   void setProjection(double zNear, double zFar);
   void setModelView();

@@ -3,6 +3,7 @@
 // pixel format or context, a lost context, a failing frame or GetMessageA, stale and unknown windows).
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
+#include "io/ModelFileError.h"
 #include "platform/backend/Input.h"
 #include "platform/backend/RecordingBackend.h"
 #include "platform/state/WindowSystemState.h"
@@ -25,6 +26,7 @@ using Strings = std::vector<std::string>;
 RecordingBackend& backend() { return RecordingBackend::instance(); }
 Strings log;                       // each scene call with " current" or " none" for the context at the time
 int failInit = 0, failRender = 0;  // 1: the call throws a std::exception, 2: an int
+bool failReload = false;
 int fail(int how, const char* what) { return how > 1 ? throw how : how ? throw std::runtime_error(what) : 0; }
 
 struct RecordingScene : GLUW {
@@ -32,6 +34,9 @@ struct RecordingScene : GLUW {
   int init() override { return note("init"), fail(failInit, "no sphere_k.obj"); }
   int render() override { return note("render"), fail(failRender, "frame failed"); }
   int resize(int w, int h) override { return note("resize " + std::to_string(w) + " " + std::to_string(h)), 0; }
+  void resetCamera() override { note("reset"); }
+  void wheelZoom(int notches) override { note("zoom " + std::to_string(notches)); }
+  void reloadModel() override { note("reload"), failReload ? throw ModelFileError("gone.obj: cannot open") : void(); }
   int onMouse(int keys, int button, int x, int y) override {
     return note("mouse " + std::to_string(keys) + " " + std::to_string(button) + " " + std::to_string(x) + " " +
                 std::to_string(y)),
@@ -56,6 +61,7 @@ class OpenGLFrameTest : public ::testing::Test {
     windowsByHandle.clear();
     log.clear();
     failInit = failRender = 0;
+    failReload = false;
   }
   void SetUp() override { reset(); }
   void TearDown() override { reset(); }
@@ -143,6 +149,30 @@ TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) 
     EXPECT_FALSE(WindowSystemState::instance().window(failing.getHandle())->invalid) << "no scene, nothing to repaint";
   }
   EXPECT_EQ(routeMessage(reinterpret_cast<HWND>(0x4321), WM_LBUTTONDOWN, 0, 0), 0) << "unknown windows: default";
+}
+
+// A fine wheel zooms once per notch's worth; a held Space toggles once and the timer paints while it
+// plays; a model that cannot be read again keeps the scene, saying why.
+TEST_F(OpenGLFrameTest, KeysAndTheWheelDriveTheSceneTheTimerPaintsWhilePlayingAndAFailedReloadKeepsTheModel) {
+  ASSERT_EQ(app.open(), 0);
+  HWND window = app.getHandle();
+  RedrawWindow(window, nullptr, nullptr, RDW_VALIDATE);
+  log.clear();
+  for (int delta : {60, 90, -30}) inputWheel(window, delta, 0, 0);
+  failReload = true;
+  for (int key : {VK_HOME, VK_F5, VK_SPACE}) inputKeyMessage(window, key, true, false);
+  inputKeyMessage(window, VK_SPACE, true, true);
+  std::vector<std::size_t> timers;  // at each wait
+  backend().onWait = [&] {
+    timers.push_back(WindowSystemState::instance().timers.size());
+    if (backend().waits == 2) inputKeyMessage(window, VK_SPACE, true, false);
+    if (backend().waits == 3) inputClose(window);
+  };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(runMessageLoop(window, nullptr), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "springview: gone.obj: cannot open\n");
+  EXPECT_EQ(log, (Strings{"zoom 1 none", "reset none", "reload none", "render current", "render current"}));
+  EXPECT_EQ(timers, (std::vector<std::size_t>{1, 1, 0})) << "played from the first Space to the second";
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The real viewer, Linux build and unpacked Windows zip under Wine alike, driven on Xvfb as a person would: count
 // lines reach a pipe as it runs, the scene shows before any mouse message, moves advance it, rest costs no
-// CPU, Alt drags turn, zoom and pan, closing exits 0, and a missing model exits 1 saying why.
+// CPU, Alt drags turn, zoom and pan, closing exits 0, and a missing model exits 1 saying why; Space plays and
+// pauses, '.' steps, R resets the camera, F5 reloads, the wheel zooms and Ctrl+Q quits.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <signal.h>
 #include <stdexcept>
 #include <string>
@@ -37,6 +39,7 @@ std::string shell(const std::string& command) {  // its standard output
 }
 std::string xdotool(const std::string& arguments) { return shell("xdotool " + arguments); }
 
+Window findBox() { return std::stoul("0" + xdotool("search --onlyvisible --name '^springview$'")); }
 Window findViewer() { return std::stoul("0" + xdotool("search --onlyvisible --name '^Veldrane1$'")); }
 
 struct Image {
@@ -112,15 +115,16 @@ class ViewerTest : public ::testing::TestWithParam<bool> {
   }
 
   // Starts the viewer in a fresh directory, with or without the model; leaks in the OpenGL driver are not ours.
-  void start(bool withModel) {
+  // Under Wine, `console` gives it a console of its own, as a double-click does.
+  void start(bool withModel, const std::string& console = "") {
     directory = fs::temp_directory_path() / "springview-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     fs::copy(GetParam() ? SV_UNPACKED_ZIP : SV_MODEL_DIR, directory);  // Wine: the zip's springview.exe, model, README
     if (!withModel) fs::remove(fs::path(directory) / "sphere_k.obj");
     viewer =
         spawn("env -C '" + directory + "' LSAN_OPTIONS=suppressions=" SV_LSAN_SUPPRESSIONS ":print_suppressions=0 " +
-                  wineEnvironment + (GetParam() ? SV_WINE " " SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + " 2>'" + directory +
-                  "/stderr.txt'",
+                  wineEnvironment + (GetParam() ? SV_WINE " " + console + SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + " 2>'" +
+                  directory + "/stderr.txt'",
               pid);
     fcntl(fileno(viewer), F_SETFL, O_NONBLOCK);
   }
@@ -201,6 +205,12 @@ class ViewerTest : public ::testing::TestWithParam<bool> {
     return dragged;
   }
 
+  // Keys go where the pointer is (no window manager gives the focus); each key's frame settles first.
+  Image press(const std::string& keys) {
+    xdotool("mousemove --window " + std::to_string(window) + " 20 20 key " + keys);
+    return settled();
+  }
+
   static inline FILE* xvfb = nullptr;
   static inline pid_t xvfbPid = -1;
   static inline Display* x = nullptr;
@@ -266,6 +276,50 @@ TEST_P(ViewerTest, AMissingModelExitsWithOneSayingWhy) {
   EXPECT_EQ(waitExit(60s), 1) << "-1: still running";
   EXPECT_EQ(output(), "Basewindow open error.\n");
   EXPECT_NE(errors().find("sphere_k.obj"), std::string::npos) << errors();
+}
+
+TEST_P(ViewerTest, KeysPlayPauseStepResetReloadAndQuitAndTheWheelZooms) {
+  ASSERT_NO_FATAL_FAILURE(startScene());
+  Image start = press("Home");
+  xdotool("key space");
+  Image playing = capture(window);
+  std::this_thread::sleep_for(1s);
+  EXPECT_NE(capture(window), playing) << "Space did not play";
+  Image paused = press("space");
+  const double cpu = cpuSeconds();
+  std::this_thread::sleep_for(3s);
+  EXPECT_LT(cpuSeconds() - cpu, 0.05) << "CPU time while paused";
+  EXPECT_EQ(capture(window), paused) << "the scene moved while paused";
+  EXPECT_NE(press("period"), paused) << "'.' did not step";
+
+  Image turned = drag("alt", 100, 100, 140, 100);
+  EXPECT_LT(floorOverlap(start, turned), 0.5) << "Alt+drag did not turn the view";
+  EXPECT_GT(floorOverlap(start, press("r")), 0.85) << "R did not reset the camera";
+  const int near = count(press("Right"), isMesh);
+  for (int notch = 0; notch < 5; ++notch) xdotool("click 5");  // five notches towards the user: 5 units away
+  EXPECT_LT(count(settled(), isMesh), 0.8 * near) << "the wheel did not zoom out";
+
+  std::ofstream(fs::path(directory) / "sphere_k.obj") << "o t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n";
+  press("F5");
+  EXPECT_NE(output().find("spring=3000\nvtx   =3\nnml   =1\nface  =1\nspring=0\n"), std::string::npos) << output();
+  fs::remove(fs::path(directory) / "sphere_k.obj");
+  Image kept = press("F5");
+  EXPECT_NE(errors().find("sphere_k.obj"), std::string::npos) << "no reason for the failed reload";
+  EXPECT_EQ(output().find("vtx", output().find("vtx   =3") + 1), std::string::npos) << "counts after a failed reload";
+  xdotool("key ctrl+q");
+  EXPECT_EQ(waitExit(30s), 0) << errors();
+}
+
+// Under Wine with a console of its own (as double-clicked) the reason also shows in a message box.
+TEST_P(ViewerTest, AMissingModelShowsTheReasonInABoxWhenTheConsoleIsTheProgramsOwn) {
+  if (!GetParam()) GTEST_SKIP() << "a Windows matter";
+  start(false, "wineconsole ");
+  for (auto deadline = Clock::now() + 60s; (window = findBox()) == 0 && Clock::now() < deadline;) {
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_NE(window, 0u) << "no message box";
+  xdotool("mousemove --window " + std::to_string(window) + " 20 20 key Return");
+  EXPECT_EQ(waitExit(30s), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Linux, ViewerTest, ::testing::Values(false));

@@ -1,9 +1,12 @@
 // The Win32 subset against the recording backend where real windows would refuse: bad classes, hostile
-// arguments and stale handles, pixel formats and contexts out of turn, out-of-range keys.
+// arguments and stale handles, pixel formats and contexts out of turn, out-of-range keys; and the order
+// Win32 gives key, character, wheel and timer messages.
 #include "platform/backend/Input.h"
 #include "platform/backend/RecordingBackend.h"
 #include "platform/state/WindowSystemState.h"
 #include "platform/win32/Win32Subset.h"
+
+#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,40 @@ TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhi
   EXPECT_EQ(RecordingBackend::instance().current, nullptr);
   EXPECT_FALSE(wglMakeCurrent(deviceContext, createdContext));
   EXPECT_NE(wglCreateContext(deviceContext), nullptr) << "the window may have a new one";
+}
+
+// A character comes right after its key, before later input; GetKeyState follows the messages read; a due
+// timer waits behind input and paint, keeps its period and ends with its window.
+TEST_F(Win32SubsetTest, CharactersFollowTheirKeyAndTimersComeLastAtTheirPace) {
+  HWND window = create("Plain");
+  inputKeyMessage(window, VK_LCONTROL, true, false), inputKeyMessage(window, 'Q', true, true);
+  inputCharacter(window, 'q'), inputWheel(window, -WHEEL_DELTA, 3, 4), inputKeyMessage(window, 'Q', false, false);
+  inputKeyMessage(window, VK_LCONTROL, false, false);  // let go before any of it is read
+  ASSERT_EQ(SetTimer(window, 7, 10, nullptr), 7u);
+  auto started = std::chrono::steady_clock::now();
+  MSG m;
+  std::vector<std::tuple<UINT, WPARAM, LPARAM>> got;
+  std::string control;  // GetKeyState(VK_CONTROL) at each message: held (C) or not (-)
+  while (got.size() < 9 && GetMessageA(&m, nullptr, 0, 0) > 0) {
+    got.emplace_back(m.message, m.wParam, m.lParam), TranslateMessage(&m), DispatchMessageA(&m);
+    control += GetKeyState(VK_CONTROL) < 0 ? 'C' : '-';
+  }
+  std::vector<std::tuple<UINT, WPARAM, LPARAM>> expected{
+      {WM_KEYDOWN, VK_CONTROL, 1},
+      {WM_KEYDOWN, 'Q', 1 | 1 << 30},
+      {WM_CHAR, 'q', 1},
+      {WM_MOUSEWHEEL, std::uint32_t(-WHEEL_DELTA) << 16 | MK_CONTROL, MAKELPARAM(3, 4)},
+      {WM_KEYUP, 'Q', LPARAM(1u | 1u << 30 | 1u << 31)},
+      {WM_KEYUP, VK_CONTROL, LPARAM(1u | 1u << 30 | 1u << 31)},
+      {WM_PAINT, 0, 0},
+      {WM_TIMER, 7, 0},
+      {WM_TIMER, 7, 0}};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(control, "CCCCC----") << "key state as of the message read";
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(20)) << "two periods of 10 ms";
+  EXPECT_EQ(SetTimer(window, 8, 10, [](HWND, UINT, UINT_PTR, DWORD) {}), 0u) << "no timer procedures";
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(KillTimer(window, 7)) << "gone with its window";
 }
 
 }  // namespace

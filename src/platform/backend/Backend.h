@@ -28,5 +28,7 @@ bool swapBuffers(WindowRecord& window);
 void pollEvents();
 // false when the window system cannot be waited on (it was never reached).
 bool waitEvents();
+// As waitEvents, but returns after `seconds` at the latest (a timer is due then).
+bool waitEventsTimeout(double seconds);
 
 }  // namespace sv::platform::backend

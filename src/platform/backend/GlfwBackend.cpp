@@ -77,9 +77,19 @@ void onMouseButton(GLFWwindow* native, int button, int action, int mods) {
   inputMouseButton(handleOf(native), message, x, y);
 }
 
-void onKey(GLFWwindow*, int key, int, int action, int) {
-  int virtualKey = virtualKeyOf(key);
-  if (virtualKey != 0) inputKey(virtualKey, action != GLFW_RELEASE);
+void onKey(GLFWwindow* native, int key, int scancode, int action, int) {
+  int virtualKey = virtualKeyOf(key, glfwGetKeyName(key, scancode));
+  if (virtualKey != 0) inputKeyMessage(handleOf(native), virtualKey, action != GLFW_RELEASE, action == GLFW_REPEAT);
+}
+
+void onCharacter(GLFWwindow* native, unsigned int codepoint) {
+  inputCharacter(handleOf(native), characterOf(codepoint));
+}
+
+void onScroll(GLFWwindow* native, double, double offset) {
+  int x = 0, y = 0;
+  clientCursor(native, x, y);
+  inputWheel(handleOf(native), wheelDelta(offset), x, y);
 }
 
 void onFramebufferSize(GLFWwindow* native, int width, int height) {
@@ -145,6 +155,8 @@ bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* forma
   glfwSetCursorPosCallback(native, onCursorMove);
   glfwSetMouseButtonCallback(native, onMouseButton);
   glfwSetKeyCallback(native, onKey);
+  glfwSetCharCallback(native, onCharacter);
+  glfwSetScrollCallback(native, onScroll);
   glfwSetFramebufferSizeCallback(native, onFramebufferSize);
   glfwSetWindowIconifyCallback(native, onIconify);
   glfwSetWindowRefreshCallback(native, onRefresh);
@@ -198,6 +210,12 @@ void pollEvents() {
 bool waitEvents() {
   if (!initialized) return false;
   glfwWaitEvents();
+  return true;
+}
+
+bool waitEventsTimeout(double seconds) {
+  if (!initialized) return false;
+  glfwWaitEventsTimeout(seconds);
   return true;
 }
 

@@ -1,7 +1,10 @@
 // GLFW-to-Win32 translation (see GlfwTranslate.h).
 #include "platform/backend/GlfwTranslate.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <utility>
 
 #include <GLFW/glfw3.h>
 
@@ -22,7 +25,9 @@ UINT buttonMessage(int glfwButton, int glfwAction) {
   }
 }
 
-int virtualKeyOf(int glfwKey) {
+namespace {
+
+int modifierKeyOf(int glfwKey) {
   switch (glfwKey) {
     case GLFW_KEY_LEFT_SHIFT:
       return VK_LSHIFT;
@@ -44,6 +49,69 @@ int virtualKeyOf(int glfwKey) {
       return 0;
   }
 }
+
+// Keys by their place, in the US layout: all but the letters and digits that the layout names.
+int fixedKeyOf(int glfwKey) {
+  static constexpr std::pair<int, int> kKeys[] = {
+      {GLFW_KEY_SPACE, VK_SPACE},
+      {GLFW_KEY_ESCAPE, VK_ESCAPE},
+      {GLFW_KEY_ENTER, VK_RETURN},
+      {GLFW_KEY_TAB, VK_TAB},
+      {GLFW_KEY_BACKSPACE, VK_BACK},
+      {GLFW_KEY_INSERT, VK_INSERT},
+      {GLFW_KEY_DELETE, VK_DELETE},
+      {GLFW_KEY_RIGHT, VK_RIGHT},
+      {GLFW_KEY_LEFT, VK_LEFT},
+      {GLFW_KEY_DOWN, VK_DOWN},
+      {GLFW_KEY_UP, VK_UP},
+      {GLFW_KEY_PAGE_UP, VK_PRIOR},
+      {GLFW_KEY_PAGE_DOWN, VK_NEXT},
+      {GLFW_KEY_HOME, VK_HOME},
+      {GLFW_KEY_END, VK_END},
+      {GLFW_KEY_SEMICOLON, VK_OEM_1},
+      {GLFW_KEY_EQUAL, VK_OEM_PLUS},
+      {GLFW_KEY_COMMA, VK_OEM_COMMA},
+      {GLFW_KEY_MINUS, VK_OEM_MINUS},
+      {GLFW_KEY_PERIOD, VK_OEM_PERIOD},
+      {GLFW_KEY_SLASH, VK_OEM_2},
+      {GLFW_KEY_GRAVE_ACCENT, VK_OEM_3},
+      {GLFW_KEY_LEFT_BRACKET, VK_OEM_4},
+      {GLFW_KEY_BACKSLASH, VK_OEM_5},
+      {GLFW_KEY_RIGHT_BRACKET, VK_OEM_6},
+      {GLFW_KEY_APOSTROPHE, VK_OEM_7},
+      {GLFW_KEY_WORLD_1, VK_OEM_102},
+      {GLFW_KEY_KP_DECIMAL, VK_DECIMAL},
+      {GLFW_KEY_KP_ENTER, VK_RETURN},
+  };
+  for (auto [glfw, virtualKey] : kKeys) {
+    if (glfw == glfwKey) return virtualKey;
+  }
+  if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F12) return VK_F1 + (glfwKey - GLFW_KEY_F1);
+  if (glfwKey >= GLFW_KEY_KP_0 && glfwKey <= GLFW_KEY_KP_9) return VK_NUMPAD0 + (glfwKey - GLFW_KEY_KP_0);
+  // GLFW's letter and digit keys are their ASCII codes, as the virtual keys are.
+  if ((glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z) || (glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9)) {
+    return glfwKey;
+  }
+  return modifierKeyOf(glfwKey);
+}
+
+}  // namespace
+
+int virtualKeyOf(int glfwKey, const char* keyName) {
+  if (keyName != nullptr && keyName[0] != '\0' && keyName[1] == '\0' &&
+      std::isalnum(static_cast<unsigned char>(keyName[0]))) {
+    return std::toupper(static_cast<unsigned char>(keyName[0]));
+  }
+  return fixedKeyOf(glfwKey);
+}
+
+int wheelDelta(double glfwOffset) {
+  double delta = std::round(glfwOffset * WHEEL_DELTA);
+  // WM_MOUSEWHEEL carries the delta in 16 signed bits.
+  return std::isnan(delta) ? 0 : static_cast<int>(std::clamp(delta, -32768.0, 32767.0));
+}
+
+WPARAM characterOf(unsigned int codepoint) { return codepoint <= 0xFF ? codepoint : '?'; }
 
 bool modifiersHold(int glfwMods, int virtualKey) {
   switch (virtualKey) {

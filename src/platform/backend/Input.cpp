@@ -14,7 +14,7 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   made.hwnd = window;
   made.message = message;
   made.wParam = wParam;
-  made.lParam = lParam;  // no time or cursor point: DispatchMessageA hands neither to the window
+  made.lParam = lParam;  // no cursor point, and a time for key messages only (their number)
   return made;
 }
 
@@ -38,6 +38,23 @@ bool isButtonDown(UINT message) {
   return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
 }
 
+// Key messages name Shift, Ctrl and Alt without their side, as Win32's do.
+WPARAM messageKey(int virtualKey) {
+  switch (virtualKey) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+      return VK_MENU;
+    default:
+      return WPARAM(virtualKey);
+  }
+}
+
 }  // namespace
 
 // A mouse message goes to the window it happened in: the viewer has one window, so a capture (which
@@ -52,24 +69,50 @@ void inputMouseMove(HWND window, int x, int y) {
 void inputMouseButton(HWND window, UINT message, int x, int y) {
   int key = buttonKey(message);
   if (key == 0) return;
+  inputKey(key, isButtonDown(message));
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  if (isButtonDown(message)) {
-    windowSystem.keys.press(key);
-  } else {
-    windowSystem.keys.release(key);
-  }
   WindowRecord* target = windowSystem.window(window);
   if (target == nullptr || !target->alive) return;
   windowSystem.queue.post(makeMessage(window, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputKey(int virtualKey, bool down) {
-  KeyboardState& keys = WindowSystemState::instance().keys;
+  WindowSystemState& windowSystem = WindowSystemState::instance();
   if (down) {
-    keys.press(virtualKey);
+    windowSystem.keys.press(virtualKey);
   } else {
-    keys.release(virtualKey);
+    windowSystem.keys.release(virtualKey);
   }
+  windowSystem.queue.postKeyChange(virtualKey, down);
+}
+
+// lParam as Win32 fills it: repeat count 1, bit 30 for a key that was down, bit 31 for a release.
+void inputKeyMessage(HWND window, int virtualKey, bool down, bool repeated) {
+  inputKey(virtualKey, down);
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* target = windowSystem.window(window);
+  if (target == nullptr || !target->alive || virtualKey <= 0 || virtualKey > 0xFF) return;
+  auto lParam = static_cast<LPARAM>(1u | (down && !repeated ? 0u : 1u << 30) | (down ? 0u : 1u << 31));
+  MSG key = makeMessage(window, down ? WM_KEYDOWN : WM_KEYUP, messageKey(virtualKey), lParam);
+  key.time = ++windowSystem.keyMessages;
+  windowSystem.queue.post(key);
+}
+
+void inputCharacter(HWND window, WPARAM character) {
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* target = windowSystem.window(window);
+  if (target == nullptr || !target->alive) return;
+  MSG typed = makeMessage(window, WM_CHAR, character, 1);
+  typed.time = windowSystem.keyMessages;
+  windowSystem.typed.push_back(typed);
+}
+
+void inputWheel(HWND window, int delta, int x, int y) {
+  WindowSystemState& windowSystem = WindowSystemState::instance();
+  WindowRecord* target = windowSystem.window(window);
+  if (target == nullptr || !target->alive || delta == 0) return;
+  WPARAM wParam = MAKELONG(windowSystem.keys.mouseKeyFlags(), delta) & 0xFFFFFFFFu;
+  windowSystem.queue.post(makeMessage(window, WM_MOUSEWHEEL, wParam, MAKELPARAM(x, y)));
 }
 
 void inputResize(HWND window, int width, int height, bool minimized) {

@@ -5,7 +5,9 @@
 #include "platform/backend/Backend.h"
 #include "platform/state/WindowSystemState.h"
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace sv::platform {
 
@@ -73,6 +75,14 @@ bool waitEvents() {
   ++recording.waits;
   if (!recording.onWait) return false;
   recording.onWait();
+  return true;
+}
+
+bool waitEventsTimeout(double seconds) {
+  RecordingBackend& recording = RecordingBackend::instance();
+  ++recording.waits;
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  if (recording.onWait) recording.onWait();
   return true;
 }
 

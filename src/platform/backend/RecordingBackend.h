@@ -25,7 +25,7 @@ class RecordingBackend {
   bool failOpenGLWindow = false;  // only windows with a pixel format fail
   bool failMakeCurrent = false;
   // Called by waitEvents; it should produce input. Without one, waiting fails (GetMessageA -> -1),
-  // so a test can never hang.
+  // so a test can never hang. A wait with a timeout (for a timer) sleeps that long, then calls it.
   std::function<void()> onWait;
   int waits = 0;
   HWND current = nullptr;  // the window whose context is current

@@ -22,13 +22,33 @@ void MessageQueue::post(const MSG& message) {
   messages.push_back(message);
 }
 
-bool MessageQueue::take(HWND window, UINT filterMin, UINT filterMax, MSG& out) {
-  auto found = std::find_if(messages.begin(), messages.end(),
-                            [&](const MSG& m) { return messageMatches(m, window, filterMin, filterMax); });
-  if (found == messages.end()) return false;
-  out = *found;
-  messages.erase(found);
-  return true;
+namespace {
+bool isKeyChange(const MSG& message) { return message.hwnd == nullptr && message.message == WM_NULL; }
+}  // namespace
+
+void MessageQueue::postKeyChange(int virtualKey, bool down) {
+  MSG change{};
+  change.message = WM_NULL;
+  change.wParam = static_cast<WPARAM>(virtualKey);
+  change.lParam = down ? 1 : 0;
+  messages.push_back(change);
+}
+
+bool MessageQueue::take(HWND window, UINT filterMin, UINT filterMax, MSG& out, KeyboardState& readKeys) {
+  for (auto next = messages.begin(); next != messages.end();) {
+    if (isKeyChange(*next)) {
+      if (next->lParam != 0) readKeys.press(static_cast<int>(next->wParam));
+      if (next->lParam == 0) readKeys.release(static_cast<int>(next->wParam));
+      next = messages.erase(next);
+    } else if (messageMatches(*next, window, filterMin, filterMax)) {
+      out = *next;
+      messages.erase(next);
+      return true;
+    } else {
+      ++next;
+    }
+  }
+  return false;
 }
 
 void MessageQueue::removeMessagesFor(HWND window) {

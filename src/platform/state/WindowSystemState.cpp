@@ -69,6 +69,19 @@ WindowRecord* WindowSystemState::firstInvalidWindow(HWND filter) {
   return nullptr;
 }
 
+TimerRecord* WindowSystemState::nextTimer(HWND filter) {
+  TimerRecord* next = nullptr;
+  for (TimerRecord& timer : timers) {
+    if ((filter == nullptr || timer.window == filter) && (next == nullptr || timer.due < next->due)) next = &timer;
+  }
+  return next;
+}
+
+void WindowSystemState::removeTimersAndCharactersOf(HWND window) {
+  std::erase_if(timers, [window](const TimerRecord& timer) { return timer.window == window; });
+  std::erase_if(typed, [window](const MSG& message) { return message.hwnd == window; });
+}
+
 WindowRecord* WindowSystemState::anyNativeWindow() {
   for (auto& [number, record] : windows) {
     if (record->alive && record->native != nullptr) return record.get();
@@ -82,7 +95,11 @@ void WindowSystemState::clear() {
   contexts.clear();
   queue.clear();
   sentMessages.clear();
+  typed.clear();
+  keyMessages = 0;
+  timers.clear();
   keys.clear();
+  messageKeys.clear();
   capture = nullptr;
   currentContext = nullptr;
 }

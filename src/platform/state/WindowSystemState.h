@@ -1,5 +1,6 @@
 // All the state of the emulated window system in one place: registered classes, live windows with
-// their device and OpenGL contexts, queued and sent messages, key state and mouse capture. Handles are
+// their device and OpenGL contexts, queued and sent messages, typed characters, timers, key state and
+// mouse capture. Handles are
 // opaque numbers never reused, so a stale or forged handle is recognised instead of dereferenced.
 #pragma once
 
@@ -7,6 +8,7 @@
 #include "platform/state/MessageQueue.h"
 #include "platform/win32/Win32Subset.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -42,6 +44,13 @@ struct WindowRecord {
   void* native = nullptr;   // the backend's window
 };
 
+struct TimerRecord {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  std::chrono::milliseconds interval{0};
+  std::chrono::steady_clock::time_point due;
+};
+
 struct ContextRecord {
   HWND window = nullptr;
 };
@@ -62,6 +71,9 @@ class WindowSystemState {
 
   // The first live window (of `filter` when not null) that waits for a WM_PAINT, or null.
   WindowRecord* firstInvalidWindow(HWND filter);
+  // The timer (of `filter` when not null) due first, or null when there is none.
+  TimerRecord* nextTimer(HWND filter);
+  void removeTimersAndCharactersOf(HWND window);
   WindowRecord* anyNativeWindow();
 
   std::map<std::string, WindowClassRecord> classes;
@@ -71,7 +83,13 @@ class WindowSystemState {
   // Size changes reported by the backend, delivered to their window procedures by the next GetMessageA
   // (Win32 sends them rather than posting them).
   std::vector<MSG> sentMessages;
-  KeyboardState keys;
+  // WM_CHAR messages for the characters typed, until TranslateMessage of their WM_KEYDOWN posts them.
+  // The layer numbers key messages in their `time`; a character carries the number of the key typing it.
+  std::vector<MSG> typed;
+  DWORD keyMessages = 0;
+  std::vector<TimerRecord> timers;
+  KeyboardState keys;         // as the input left them
+  KeyboardState messageKeys;  // as the messages read so far left them: what GetKeyState reports
   HWND capture = nullptr;
   HGLRC currentContext = nullptr;
   ATOM nextAtom = 0xC000;

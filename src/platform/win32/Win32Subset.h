@@ -7,11 +7,14 @@
 //   [x] one OpenGL context per window through a pixel format (RGBA, double-buffered) and WGL
 //   [x] GetMessageA's Win32 order: sent size changes, posted and input messages, WM_QUIT, WM_PAINT
 //   [x] mouse moves (coalesced) and left, right and middle buttons; mouse capture of a single window
-//   [x] GetKeyState for the buttons, Shift, Ctrl and Alt (Super counts as Alt)
+//   [x] GetKeyState as of the message read (Super counts as Alt); WM_KEYDOWN, WM_KEYUP and, through
+//       TranslateMessage, WM_CHAR with the character the keyboard layout gives
+//   [x] WM_MOUSEWHEEL in multiples of WHEEL_DELTA, to the window under the cursor
+//   [x] timers of a window (SetTimer, KillTimer): WM_TIMER when nothing else waits, never two at once
 //   [x] WM_SIZE on resize and minimise, in pixels also on high-DPI screens
-//   [ ] child windows (a parent makes CreateWindowExA fail), menus, timers, PeekMessage, threads
-//   [ ] double clicks (no CS_DBLCLKS), buttons 4 and up, the wheel (the viewer leaves it to the default)
-//   [ ] key and character messages, accelerator tables (keys only feed GetKeyState)
+//   [ ] child windows (a parent makes CreateWindowExA fail), menus, timer procedures, PeekMessage, threads
+//   [ ] double clicks (no CS_DBLCLKS), buttons 4 and up, horizontal wheels
+//   [ ] system key messages (Alt combinations come as WM_KEYDOWN), dead keys, accelerator tables
 //   [ ] SIZE_MAXIMIZED (a maximised window reports SIZE_RESTORED)
 //   [ ] resources: only the stock icon, arrow cursor and white brush; no fonts or GDI drawing
 #pragma once
@@ -163,6 +166,10 @@ typedef struct tagPAINTSTRUCT {
 #define WM_SETFONT 0x0030
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
@@ -172,6 +179,11 @@ typedef struct tagPAINTSTRUCT {
 #define WM_RBUTTONDBLCLK 0x0206
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
+
+// The wheel's rotation for one notch, and where WM_MOUSEWHEEL carries it (signed, positive away from the user).
+#define WHEEL_DELTA 120
+#define GET_WHEEL_DELTA_WPARAM(w) ((short)HIWORD(w))
 
 // WM_SIZE request types.
 #define SIZE_RESTORED 0
@@ -184,13 +196,28 @@ typedef struct tagPAINTSTRUCT {
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
 
-// Virtual keys that GetKeyState reports.
+// Virtual keys of key messages and GetKeyState. Letters and digits are their upper-case ASCII codes.
 #define VK_LBUTTON 0x01
 #define VK_RBUTTON 0x02
 #define VK_MBUTTON 0x04
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
 #define VK_SHIFT 0x10
 #define VK_CONTROL 0x11
 #define VK_MENU 0x12
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
 #define VK_LWIN 0x5B
 #define VK_RWIN 0x5C
 #define VK_LSHIFT 0xA0
@@ -199,6 +226,24 @@ typedef struct tagPAINTSTRUCT {
 #define VK_RCONTROL 0xA3
 #define VK_LMENU 0xA4
 #define VK_RMENU 0xA5
+#define VK_NUMPAD0 0x60
+#define VK_DECIMAL 0x6E
+#define VK_F1 0x70
+#define VK_F5 0x74
+#define VK_F12 0x7B
+// Punctuation keys, named by what they type in the US layout.
+#define VK_OEM_1 0xBA       // ;
+#define VK_OEM_PLUS 0xBB    // =
+#define VK_OEM_COMMA 0xBC   // ,
+#define VK_OEM_MINUS 0xBD   // -
+#define VK_OEM_PERIOD 0xBE  // .
+#define VK_OEM_2 0xBF       // /
+#define VK_OEM_3 0xC0       // `
+#define VK_OEM_4 0xDB       // [
+#define VK_OEM_5 0xDC       // backslash
+#define VK_OEM_6 0xDD       // ]
+#define VK_OEM_7 0xDE       // '
+#define VK_OEM_102 0xE2     // the extra key of European keyboards
 
 // RedrawWindow flags.
 #define RDW_INVALIDATE 0x0001
@@ -218,12 +263,16 @@ BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
 int WINAPI GetWindowTextLengthA(HWND window);
 int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int maxCount);
 
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax);
 HACCEL WINAPI LoadAcceleratorsA(HINSTANCE instance, LPCSTR tableName);
 int WINAPI TranslateAcceleratorA(HWND window, HACCEL accelerators, LPMSG message);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);
 void WINAPI PostQuitMessage(int exitCode);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC deviceContext);

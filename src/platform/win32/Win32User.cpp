@@ -1,4 +1,4 @@
-// winuser.h entry points of the Win32 subset: classes, windows, messages, painting and mouse input,
+// winuser.h entry points of the Win32 subset: classes, windows, messages, timers, painting and input,
 // over the emulated window-system state and whichever backend is linked. Each call paraphrases its Win32
 // contract above it.
 #include "platform/backend/Backend.h"
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,12 +64,40 @@ void destroyWindow(HWND window) {
   }
   if (record->native != nullptr) sv::platform::backend::destroyNativeWindow(*record);
   windowSystem().queue.removeMessagesFor(window);
+  windowSystem().removeTimersAndCharactersOf(window);
   windowSystem().removeWindow(window);
 }
 
 WindowRecord* liveWindow(HWND window) {
   WindowRecord* record = windowSystem().window(window);
   return record != nullptr && record->alive ? record : nullptr;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// A due timer's WM_TIMER, when the filter lets it through. Its next expiry is one interval after this
+// one, or now when the program is late by more than an interval: timer messages never pile up, and a
+// program slower than its timer gets the next one as soon as it asks.
+bool takeDueTimer(HWND window, UINT filterMin, UINT filterMax, MSG& out) {
+  MSG timerMessage{};
+  timerMessage.message = WM_TIMER;
+  sv::platform::TimerRecord* timer = windowSystem().nextTimer(window);
+  if (timer == nullptr || !sv::platform::messageMatches(timerMessage, nullptr, filterMin, filterMax)) return false;
+  const Clock::time_point now = Clock::now();
+  if (timer->due > now) return false;
+  timer->due = std::max(timer->due + timer->interval, now);
+  timerMessage.hwnd = timer->window;
+  timerMessage.wParam = timer->id;
+  out = timerMessage;
+  return true;
+}
+
+// Blocks until an event arrives or, with a timer, until it is due.
+bool waitForInput(HWND window) {
+  sv::platform::TimerRecord* timer = windowSystem().nextTimer(window);
+  if (timer == nullptr) return sv::platform::backend::waitEvents();
+  const std::chrono::duration<double> left = timer->due - Clock::now();
+  return left.count() <= 0 || sv::platform::backend::waitEventsTimeout(left.count());
 }
 
 }  // namespace
@@ -223,16 +252,17 @@ int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int maxCount) {
 }
 
 // Retrieves the next message: posted and input messages in order, then WM_QUIT once PostQuitMessage
-// was called (returns 0), then WM_PAINT for a window that is invalid. Sent messages (size changes) are
-// delivered to their window procedure on the way. When nothing is pending it blocks in the window
-// system until an event arrives, using no CPU. Returns -1 for a bad argument or when it cannot wait.
+// was called (returns 0), then WM_PAINT for a window that is invalid, then WM_TIMER for a timer that is
+// due. Sent messages (size changes) are delivered to their window procedure on the way. When nothing is
+// pending it blocks in the window system until an event arrives or a timer is due, using no CPU.
+// Returns -1 for a bad argument or when it cannot wait.
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
   using namespace sv::platform;
   if (message == nullptr || (window != nullptr && liveWindow(window) == nullptr)) return -1;
   for (;;) {
     backend::pollEvents();
     deliverSentMessages();
-    if (windowSystem().queue.take(window, filterMin, filterMax, *message)) return TRUE;
+    if (windowSystem().queue.take(window, filterMin, filterMax, *message, windowSystem().messageKeys)) return TRUE;
     int exitCode = 0;
     if (window == nullptr && windowSystem().queue.takeQuit(exitCode)) {
       *message = MSG{};
@@ -249,7 +279,8 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
         return TRUE;
       }
     }
-    if (!backend::waitEvents()) return -1;
+    if (takeDueTimer(window, filterMin, filterMax, *message)) return TRUE;
+    if (!waitForInput(window)) return -1;
     deliverSentMessages();
   }
 }
@@ -261,9 +292,22 @@ HACCEL WINAPI LoadAcceleratorsA(HINSTANCE, LPCSTR) { return nullptr; }
 // so no message is ever consumed: always 0.
 int WINAPI TranslateAcceleratorA(HWND, HACCEL, LPMSG) { return 0; }
 
-// Turns key messages into character messages. The layer posts no key messages (it keeps key state for
-// GetKeyState only), so there is nothing to translate: always FALSE, as Win32 for non-key messages.
-BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+// Turns a WM_KEYDOWN into the WM_CHAR messages of the characters it typed, posted so that they come
+// next. The window system reports characters apart from keys; those typed in the key's window up to the
+// next key message are the key's (with any left untranslated before it). TRUE for a WM_KEYDOWN, FALSE
+// (nothing to translate) for anything else.
+BOOL WINAPI TranslateMessage(const MSG* message) {
+  if (message == nullptr || message->message != WM_KEYDOWN) return FALSE;
+  auto isKeys = [message](const MSG& character) {
+    return character.hwnd == message->hwnd && character.time <= message->time;
+  };
+  std::vector<MSG>& typed = windowSystem().typed;
+  for (auto character = typed.rbegin(); character != typed.rend(); ++character) {
+    if (isKeys(*character)) windowSystem().queue.postFirst(*character);
+  }
+  std::erase_if(typed, isKeys);
+  return TRUE;
+}
 
 // Calls the window procedure of the message's window; messages without a window are not dispatched.
 LRESULT WINAPI DispatchMessageA(const MSG* message) {
@@ -274,6 +318,23 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 // Asks the message loop to end: GetMessageA returns 0 with WM_QUIT and exitCode once the messages
 // already posted have been retrieved.
 void WINAPI PostQuitMessage(int exitCode) { windowSystem().queue.postQuit(exitCode); }
+
+// Makes (or, for an id the window has, restarts) a timer of `window` that expires every `elapse`
+// milliseconds, held between 10 and 0x7FFFFFFF as Win32 holds it; each expiry makes GetMessageA return
+// WM_TIMER with the id in wParam. Timer procedures and window-less timers are not part of the subset: 0.
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
+  if (liveWindow(window) == nullptr || procedure != nullptr) return 0;
+  KillTimer(window, id);
+  const std::chrono::milliseconds interval(std::clamp<UINT>(elapse, 10u, 0x7FFFFFFFu));
+  windowSystem().timers.push_back(sv::platform::TimerRecord{window, id, interval, Clock::now() + interval});
+  return id != 0 ? id : 1;
+}
+
+// Ends a timer of `window`; FALSE when the window has no timer of that id.
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+  std::vector<sv::platform::TimerRecord>& timers = windowSystem().timers;
+  return std::erase_if(timers, [&](const auto& timer) { return timer.window == window && timer.id == id; }) > 0;
+}
 
 // The device context of a window: one per window, valid for the window's whole life (as a class or
 // own DC). The screen DC (null window) is not part of the subset.
@@ -344,9 +405,10 @@ BOOL WINAPI ReleaseCapture(void) {
   return TRUE;
 }
 
-// The state of a key as the input handled so far left it: bit 15 when down (no toggle bit). VK_SHIFT, VK_CONTROL and
-// VK_MENU cover both keys of their kind; VK_MENU counts Super too.
-SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().keys.keyState(virtualKey); }
+// The state of a key as the messages retrieved so far left it: bit 15 when down (no toggle bit), so a
+// key message sees the modifiers held when it was typed. VK_SHIFT, VK_CONTROL and VK_MENU cover both
+// keys of their kind; VK_MENU counts Super too.
+SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().messageKeys.keyState(virtualKey); }
 
 namespace {
 char applicationIcon;
