@@ -314,8 +314,7 @@ const OBJ3D::KeywordEntry& OBJ3D::lookUp(std::string_view keyword) {
 // The groups of the keyword's line pattern on `line` from group 1 on, as many as `groups` holds: read
 // by hand when the line is plain, by the pattern otherwise. A match that gives up at the engine's
 // limit drops the line with a message of its own.
-OBJ3D::LineRead OBJ3D::readGroups(std::string_view keyword, std::string_view line,
-                                  std::span<std::string_view> groups) {
+OBJ3D::LineRead OBJ3D::readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups) {
   const KeywordEntry& entry = lookUp(keyword);
   if (readPlainLine(entry.shape, keyword, line, groups)) return LineRead::read;
   if (!entry.pattern->matchAtStart(line)) {
