@@ -374,8 +374,9 @@ void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_vi
   std::string_view text[3];
   if (const LineRead read = readGroups(keyword, line, text); read != LineRead::read) {
     std::string message = "'";
-    message.append(keyword).append("' line does not read as three numbers; line skipped");
-    if (read == LineRead::unmatched) report(lineNumber_, message);
+    if (read == LineRead::unmatched) {
+      report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
+    }
     numbers.drop(lineNumber_);
     return;
   }
