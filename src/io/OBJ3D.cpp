@@ -312,13 +312,19 @@ const OBJ3D::KeywordEntry& OBJ3D::lookUp(std::string_view keyword) {
 }
 
 // The groups of the keyword's line pattern on `line` from group 1 on, as many as `groups` holds: read
-// by hand when the line is plain, by the pattern otherwise. False when the pattern does not match.
-bool OBJ3D::readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups) {
+// by hand when the line is plain, by the pattern otherwise. A match that gives up at the engine's
+// limit drops the line with a message of its own.
+OBJ3D::LineRead OBJ3D::readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups) {
   const KeywordEntry& entry = lookUp(keyword);
-  if (readPlainLine(entry.shape, keyword, line, groups)) return true;
-  if (!entry.pattern->matchAtStart(line)) return false;
+  if (readPlainLine(entry.shape, keyword, line, groups)) return LineRead::read;
+  if (!entry.pattern->matchAtStart(line)) {
+    if (!entry.pattern->gaveUp()) return LineRead::unmatched;
+    std::string message = "'";
+    report(lineNumber_, message.append(keyword).append("' line is too costly to match; line skipped"));
+    return LineRead::givenUp;
+  }
   for (std::size_t g = 0; g < groups.size(); ++g) groups[g] = entry.pattern->group(g + 1);
-  return true;
+  return LineRead::read;
 }
 
 Object3D& OBJ3D::currentMesh() {
@@ -366,9 +372,11 @@ bool OBJ3D::acceptPoint(const char* what, double x, double y, double z) {
 void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                       AddPoint add) {
   std::string_view text[3];
-  if (!readGroups(keyword, line, text)) {
+  if (const LineRead read = readGroups(keyword, line, text); read != LineRead::read) {
     std::string message = "'";
-    report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
+    if (read == LineRead::unmatched) {
+      report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
+    }
     numbers.drop(lineNumber_);
     return;
   }
@@ -396,7 +404,7 @@ int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
 // does every face and spring after it, so the mesh still gets them in file order.
 int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
   std::string_view text[9];
-  if (!readGroups(keyword, line, text)) return 0;
+  if (readGroups(keyword, line, text) != LineRead::read) return 0;
   auto index = [&](int group) { return integerFromText(text[group - 1]); };
   const PendingFace face{
       {index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_};
@@ -413,7 +421,7 @@ int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
 
 int OBJ3D::onSpring(std::string_view keyword, std::string_view line) {
   std::string_view text[2];
-  if (!readGroups(keyword, line, text)) return 0;
+  if (readGroups(keyword, line, text) != LineRead::read) return 0;
   const PendingSpring spring{integerFromText(text[0]), integerFromText(text[1]), lineNumber_};
   const bool known = spring.first <= vertexNumbers_.count() && spring.second <= vertexNumbers_.count();
   if (known && pendingFaces_.empty() && pendingSprings_.empty()) {

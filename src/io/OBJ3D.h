@@ -101,11 +101,14 @@ class OBJ3D : public Object {
     bool known = false;
   };
 
+  // What readGroups made of a line: its groups, no match, or a match given up at the engine's limit.
+  enum class LineRead { read, unmatched, givenUp };
+
   Object3D& currentMesh();
   void interpret(std::string_view line);
   void skipLongLine(std::string_view start);
   const KeywordEntry& lookUp(std::string_view keyword);
-  bool readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups);
+  LineRead readGroups(std::string_view keyword, std::string_view line, std::span<std::string_view> groups);
   void readPoint(const char* what, std::string_view keyword, std::string_view line, ElementNumbering& numbers,
                  AddPoint add);
   bool acceptPoint(const char* what, double x, double y, double z);

@@ -14,7 +14,7 @@ namespace sv {
 // two numbers (k) or three face corners (f); a number is kNumber, a corner kFaceCorner (OBJ3D.cpp).
 enum class PlainShape { none, threeNumbers, twoNumbers, threeCorners };
 
-// A blank as PCRE2's \s without Unicode support: space, tab, LF, VT, FF, CR; every other byte is not.
+// A blank as the patterns' \s in the classic locale: space, tab, LF, VT, FF, CR; every other byte is not.
 inline bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The leading run of non-blank bytes, which ^(\S+) captures; empty when that pattern does not match.

@@ -1,7 +1,7 @@
 // libFuzzer target for the model reader. Every input is read as a model file, after which the mesh
 // must be sound (see isSoundMesh). Every line of up to 300 bytes is also matched by each pattern the
-// reader applies, on PCRE2 and on the standard library's ECMAScript engine, the oracle: both must
-// accept the same lines and capture the same groups.
+// reader applies, on the reader's engine (Boost.Regex) and on the standard library's ECMAScript
+// engine, the oracle: both must accept the same lines and capture the same groups.
 #include "io/OBJ3D.h"
 #include "io/ReaderHarness.h"
 #include "RegexOracle.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-// True when PCRE2 and the oracle accept `line` alike and capture the same groups.
+// True when the reader's engine and the oracle accept `line` alike and capture the same groups.
 bool enginesAgree(const sv::LinePattern& pattern, const std::string& line) {
   static std::vector<std::string> expected;
   const bool matched = sv::testing::oracleMatch(pattern.text(), line, expected);
