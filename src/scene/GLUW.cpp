@@ -50,6 +50,18 @@ int GLUW::init() {
   return 0;
 }
 
+void startScene(GLUW& scene) {
+  scene.stepsAhead = true;
+  scene.init();
+}
+
+std::unique_ptr<GLUW> startScene(int width, int height) {
+  auto scene = std::make_unique<GLUW>();
+  startScene(*scene);
+  scene->resize(width, height);
+  return scene;
+}
+
 Object3D* GLUW::firstMesh() const { return model ? model->objects[0].get() : nullptr; }
 
 // The view transform goes into the projection matrix; the model-view matrix holds only the scene's

@@ -85,4 +85,11 @@ class GLUW : public Object {
   SimulationFrame simulation;
 };
 
+// The scene's start-up in every host (the window, snapshot, offscreen tests and benchmarks): steps taken
+// ahead, since nothing reads the mesh between frames, then init. Needs a current context; throws as init.
+void startScene(GLUW& scene);
+// A new scene started so and given its client size, which an offscreen host knows from the start (a
+// window learns it from the window system after creation).
+std::unique_ptr<GLUW> startScene(int width, int height);
+
 }  // namespace sv
