@@ -203,8 +203,8 @@ int Object3D::advance(int steps, double dt) {
   const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
   const int threads = large ? pool.threadCount() : 1;
   if (threads > 1 && !blocksFit(threads)) buildBlocks(threads);
-  // pass(begin, end) on every block's particles, each block on one thread; the whole mesh on the calling
-  // thread when there is one (length is the pass's own extent then).
+  // pass(begin, end) on each block's share of the particles, each block on one of the pool's threads; on
+  // one thread, pass(0, length) over the pass's own extent on the calling thread.
   auto everyBlock = [&](std::size_t length, auto&& pass) {
     if (threads == 1) return pass(0, length);
     pool.run([&](int member, int team) {
