@@ -45,11 +45,9 @@ std::unique_ptr<sv::GLUW> makeScene(int frequency, bool stepsAhead) {
     sv::GeodesicSphere(frequency, 0.2).writeModel(file, "sphere");
   }
   sv::seedRandom(1);
-  auto scene = std::make_unique<sv::GLUW>();
-  scene->stepsAhead = stepsAhead;  // as the window draws
   std::fflush(stdout);
-  scene->init();
-  scene->resize(kSize, kSize);
+  auto scene = sv::startScene(kSize, kSize);
+  scene->stepsAhead = stepsAhead;
   // A few frames outside the timing: shader compilation, the first uploads and allocations.
   for (int i = 0; i < 3; ++i) scene->render();
   return scene;

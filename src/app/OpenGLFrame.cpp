@@ -96,12 +96,7 @@ OpenGLFrame::OpenGLFrame(const std::string& title, HINSTANCE instance, const std
   windowClass.lpszClassName = this->className.c_str();
 }
 
-// Nothing reads the window's mesh between frames, so its steps can run behind the rasterizer.
-std::unique_ptr<GLUW> OpenGLFrame::createScene() {
-  auto scene = std::make_unique<GLUW>();
-  scene->stepsAhead = true;
-  return scene;
-}
+std::unique_ptr<GLUW> OpenGLFrame::createScene() { return std::make_unique<GLUW>(); }
 
 LRESULT OpenGLFrame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
@@ -153,7 +148,7 @@ LRESULT OpenGLFrame::onCreate(HWND window, LPARAM lParam) {
     return refuseCreation(window, "cannot make the OpenGL context current");
   }
   scene = createScene();
-  scene->init();
+  startScene(*scene);
   wglMakeCurrent(nullptr, nullptr);
   instance = reinterpret_cast<const CREATESTRUCTA*>(lParam)->hInstance;
   mouse.clear();

@@ -190,10 +190,12 @@ void Object3D::buildBlocks(int blocks) {
 int Object3D::step(double dt) { return advance(1, dt); }
 
 // Each step takes its wind draws first, one per particle in particle order, so the threads can take
-// theirs in any order. Passes that only touch their own particle are walked together per particle:
-// none reads what another particle's pass writes, so the bits equal separate sweeps, with fewer trips
-// through memory. The springs need every particle's body force and run between the sweeps:
-//   body forces (1), springs (1), anchors and integration (1) with body forces (2), springs (2), ...
+// theirs in any order. Then its passes: body forces, mesh springs, anchors with integration, time.
+// Where one step ends and the next begins, the passes that touch only their own particle are walked in
+// one sweep: none reads what another particle's pass writes, so the bits equal separate sweeps, with one
+// trip through memory fewer per step. The springs need every particle's body force and run between:
+//   draws 1, body forces 1 | springs 1 | draws 2, anchors and integration 1 with body forces 2 | ...
+//   | springs n | anchors and integration n, vertices
 // The vertices are written by the last step only: nothing reads them in between.
 int Object3D::advance(int steps, double dt) {
   if (steps <= 0) return 0;
@@ -201,39 +203,35 @@ int Object3D::advance(int steps, double dt) {
   const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
   const int threads = large ? pool.threadCount() : 1;
   if (threads > 1 && !blocksFit(threads)) buildBlocks(threads);
-  // pass(block) on every block, each on one thread; block -1 is the whole mesh on the calling thread.
-  auto everyBlock = [&](auto&& pass) {
-    if (threads == 1) return pass(-1);
+  // pass(begin, end) on each block's share of the particles, each block on one of the pool's threads; on
+  // one thread, pass(0, length) over the pass's own extent on the calling thread.
+  auto everyBlock = [&](std::size_t length, auto&& pass) {
+    if (threads == 1) return pass(0, length);
     pool.run([&](int member, int team) {
-      for (int b = member; b < blockCount; b += team) pass(b);
+      for (int b = member; b < blockCount; b += team) pass(blockBegin(b), blockBegin(b + 1));
     });
   };
-  auto range = [&](int block, std::size_t length) {
-    return block < 0 ? std::pair<std::size_t, std::size_t>{0, length}
-                     : std::pair{blockBegin(block), blockBegin(block + 1)};
+  auto springsOfEveryBlock = [&] {
+    if (threads == 1) return applyMeshSprings();
+    pool.run([&](int member, int team) {
+      for (int block = member; block < blockCount; block += team) applyBlockSprings(block);
+    });
   };
 
   drawWinds();
   const double swell = swellAt(time);
-  everyBlock([&](int block) {
-    const auto [begin, end] = range(block, particles.length());
-    applyBodyForces(begin, end, swell);
-  });
-  for (int k = 1; k <= steps; ++k) {
-    const bool last = k == steps;
-    everyBlock([&](int block) { block < 0 ? applyMeshSprings() : applyBlockSprings(block); });
-    if (!last) drawWinds();
+  everyBlock(particles.length(), [&](std::size_t begin, std::size_t end) { applyBodyForces(begin, end, swell); });
+  for (int k = 1; k < steps; ++k) {
+    springsOfEveryBlock();
+    drawWinds();
     const double nextSwell = swellAt(time + dt);
-    everyBlock([&](int block) {
-      const auto [begin, end] = range(block, vertices.length());
-      if (last) {
-        applyAnchorsAndIntegrate(begin, end, dt);
-      } else {
-        applyAnchorsIntegrateAndBodyForces(begin, end, dt, nextSwell);
-      }
-    });
+    everyBlock(vertices.length(),
+               [&](std::size_t begin, std::size_t end) { endStepAndApplyNextBodyForces(begin, end, dt, nextSwell); });
     time += dt;
   }
+  springsOfEveryBlock();
+  everyBlock(vertices.length(), [&](std::size_t begin, std::size_t end) { applyAnchorsAndIntegrate(begin, end, dt); });
+  time += dt;
   return 0;
 }
 
@@ -367,9 +365,9 @@ void Object3D::applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, doub
   }
 }
 
-// The same, then the particle's body force for the next step, whose draws are taken: one trip through
-// the particles instead of two.
-void Object3D::applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell) {
+// A step's anchors and integration fused with the next step's body forces, whose draws are taken: one
+// trip through the particles instead of two. The vertices are left to the last step.
+void Object3D::endStepAndApplyNextBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell) {
   const TurnTable& turns = TurnTable::instance();
   for (std::size_t i = begin; i < end; ++i) {
     fetchTurnAhead(turns, i, end);

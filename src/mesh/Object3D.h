@@ -73,7 +73,7 @@ class Object3D : public Object {
   void applyMeshSprings();
   void applyBlockSprings(int block);
   void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
-  void applyAnchorsIntegrateAndBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
+  void endStepAndApplyNextBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
   static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
 
   // For the threaded step: the particles in one block per thread, and each block's springs (those

@@ -8,10 +8,6 @@ namespace sv {
 
 namespace {
 
-constexpr int kMeshStepsPerFrame = 10;
-constexpr double kMeshDt = 0.1;
-constexpr int kClothStepsPerFrame = 5;
-constexpr double kClothDt = 0.2;
 constexpr double kFloorSize = 0.5;
 constexpr double kFloorFactor = 5.0;
 constexpr double kZoomPixelsPerUnit = 10.0;
@@ -54,14 +50,25 @@ void GLUW::readModel() {
   reader->open(kModelFileName);
   reader->load();
   reader->close();
-  if (nextSteps) nextSteps->wait();  // they may be stepping the model about to be replaced
-  nextStepsStarted = false;
+  simulation.settle();  // steps taken ahead may be stepping the model about to be replaced
   model = std::move(reader);
 }
 
 void GLUW::reloadModel() {
   readModel();
   cloth = std::make_unique<Cloth>();
+}
+
+void startScene(GLUW& scene) {
+  scene.stepsAhead = true;
+  scene.init();
+}
+
+std::unique_ptr<GLUW> startScene(int width, int height) {
+  auto scene = std::make_unique<GLUW>();
+  startScene(*scene);
+  scene->resize(width, height);
+  return scene;
 }
 
 Object3D* GLUW::firstMesh() const { return model ? model->objects[0].get() : nullptr; }
@@ -86,7 +93,9 @@ void GLUW::setModelView() {
 }
 
 // A frame nobody can see is neither drawn nor simulated: the simulation advances one frame per
-// shown picture, and a zero-sized client area would make the aspect ratio infinite or NaN.
+// shown picture, and a zero-sized client area would make the aspect ratio infinite or NaN. Both bodies
+// step before either is drawn: neither step reads GL or the other body, and the drawing reads neither
+// the random generator nor the steps' order.
 int GLUW::render() {
   if (!hasVisibleArea()) return 0;
   gl::clear(gl::kColorBufferBit | gl::kDepthBufferBit);
@@ -94,58 +103,19 @@ int GLUW::render() {
   gl::viewport(0, 0, width, height);
   setProjection(1.0, 100.0);
   setModelView();
-
   gl::disable(gl::kLighting);
   prim->drawFloor(kFloorSize, kFloorFactor);
-
   Object3D* mesh = firstMesh();
-  bool stepped = false;  // the cloth's steps taken and the mesh's next ones under way
-  if (mesh) {
-    takeMeshSteps(*mesh);
-    // Once its positions are in GL's buffers the mesh can take the next frame's steps while this
-    // frame is drawn and rasterized.
-    if (stepsAhead && prim->preloadModel(*mesh)) stepClothThenMeshAhead(mesh), stepped = true;
-    prim->drawModel(*mesh);
-  }
-  stepAndDrawCloth(stepped, mesh);
-  gl::finish();
-  return 0;
-}
-
-void GLUW::takeMeshSteps(Object3D& mesh) {
-  if (nextStepsStarted) {
-    nextSteps->wait();
-    nextStepsStarted = false;
-  } else {
-    mesh.advance(kMeshStepsPerFrame, kMeshDt);
-  }
-}
-
-// The cloth steps first, so that the random numbers are drawn in the same order as when each frame
-// takes its own mesh steps.
-void GLUW::stepClothThenMeshAhead(Object3D* mesh) {
-  for (int i = 0; i < kClothStepsPerFrame; ++i) cloth->step(kClothDt);
-  if (mesh && stepsAhead) startNextMeshSteps(*mesh);
-}
-
-void GLUW::startNextMeshSteps(Object3D& mesh) {
-  if (!nextSteps) nextSteps = std::make_unique<BackgroundTask>();
-  nextSteps->start([](void* stepped) { static_cast<Object3D*>(stepped)->advance(kMeshStepsPerFrame, kMeshDt); }, &mesh);
-  nextStepsStarted = true;
-}
-
-// Lit cloth material, five cloth steps (unless taken already) and the wire grid, then the empty line
-// and point batches that leave the point size at 8 and the current colour red. Once the cloth has
-// stepped, GL no longer reads the mesh: its draw calls have returned.
-void GLUW::stepAndDrawCloth(bool stepped, Object3D* mesh) {
+  simulation.stepBodies(mesh, *cloth);
+  if (mesh) drawMesh(*mesh);
   gl::enable(gl::kLighting);
   gl::enable(gl::kLight0);
   gl::materialfv(gl::kFront, gl::kDiffuse, materialDiffuse.data());
   gl::lightfv(gl::kLight0, gl::kAmbient, lightAmbient.data());
   gl::pushMatrix();
-  if (!stepped) stepClothThenMeshAhead(mesh);
   prim->drawCloth(*cloth);
   gl::disable(gl::kLighting);
+  // Empty line and point batches: they leave the point size at 8 and the current colour red.
   gl::begin(gl::kLines);
   gl::end();
   gl::pointSize(8.0f);
@@ -153,6 +123,18 @@ void GLUW::stepAndDrawCloth(bool stepped, Object3D* mesh) {
   gl::begin(gl::kPoints);
   gl::end();
   gl::popMatrix();
+  gl::finish();
+  return 0;
+}
+
+// The next frame's mesh steps, when taken ahead, run while this mesh is drawn and rasterized: from the
+// moment its positions are in GL's buffers, or else once its draw calls have returned (GL has then
+// taken from the mesh all it reads).
+void GLUW::drawMesh(Object3D& mesh) {
+  const bool preloaded = stepsAhead && prim->preloadModel(mesh);
+  if (preloaded) simulation.stepMeshAhead(mesh);
+  prim->drawModel(mesh);
+  if (stepsAhead && !preloaded) simulation.stepMeshAhead(mesh);
 }
 
 // Near and far planes of 0.3 and 200 here; render rebuilds the projection with 1 and 100 on the next

@@ -5,11 +5,11 @@
 #pragma once
 
 #include "cloth/Cloth.h"
-#include "core/BackgroundTask.h"
 #include "core/Object.h"
 #include "io/OBJ3D.h"
 #include "render/GLprim.h"
 #include "scene/Camera.h"
+#include "scene/SimulationFrame.h"
 
 #include <array>
 #include <cstdint>
@@ -47,7 +47,7 @@ class GLUW : public Object {
   virtual int init();
   // keys: modifier bits; button: event code; x, y: client position. Always 1 (repaint).
   virtual int onMouse(int keys, int button, int x, int y);
-  // One frame: ten mesh steps of 0.1, five cloth steps of 0.2, floor, mesh, cloth. Needs a current
+  // One frame: the floor, the bodies' steps (SimulationFrame), the mesh, the cloth. Needs a current
   // context. Does nothing while the client area is empty (width or height 0).
   virtual int render();
   // Needs a current context.
@@ -85,18 +85,21 @@ class GLUW : public Object {
   Object3D* firstMesh() const;
   void setProjection(double zNear, double zFar);
   void setModelView();
-  void takeMeshSteps(Object3D& mesh);
-  void stepClothThenMeshAhead(Object3D* mesh);
-  void startNextMeshSteps(Object3D& mesh);
-  void stepAndDrawCloth(bool stepped, Object3D* mesh);
+  void drawMesh(Object3D& mesh);
   void updateDragButtons(int button);
   void rotate(double dx, double dy);
   void zoom(double dy);
   void pan(double dx, double dy);
 
   // Declared after the model, so destroyed before it: its destructor waits for the steps in flight.
-  std::unique_ptr<BackgroundTask> nextSteps;  // made at the first frame that steps ahead
-  bool nextStepsStarted = false;
+  SimulationFrame simulation;
 };
+
+// The scene's start-up in every host (the window, snapshot, offscreen tests and benchmarks): steps taken
+// ahead, since nothing reads the mesh between frames, then init. Needs a current context; throws as init.
+void startScene(GLUW& scene);
+// A new scene started so and given its client size, which an offscreen host knows from the start (a
+// window learns it from the window system after creation).
+std::unique_ptr<GLUW> startScene(int width, int height);
 
 }  // namespace sv

@@ -74,13 +74,10 @@ TEST(StepAllocation, FramesAllocateNothingAfterTheFirst) {
   test::WorkingDirectory directory;
   std::filesystem::copy_file(SV_SHIPPED_MODEL, "sphere_k.obj");
   OffscreenContext context(128, 128);
-  GLUW scene;
-  scene.stepsAhead = true;  // its thread is made at the first frame
-  scene.init();
-  scene.resize(128, 128);
-  scene.render();
+  const auto scene = startScene(128, 128);  // the steps' thread is made at the first frame
+  scene->render();
   const std::size_t before = allocationCount;
-  for (int frame = 0; frame < 30; ++frame) scene.render();
+  for (int frame = 0; frame < 30; ++frame) scene->render();
   EXPECT_EQ(allocationCount - before, 0u);
 }
 

@@ -78,14 +78,10 @@ class OffscreenSceneTest : public ::testing::Test {
     std::filesystem::copy_file(SV_SHIPPED_MODEL, "sphere_k.obj");
   }
 
-  // A fresh scene as the window would start it: seed, construct, init, first resize.
-  std::unique_ptr<GLUW> startScene() {
+  // A fresh scene as the window would start it, from a fixed seed.
+  std::unique_ptr<GLUW> seededScene() {
     seedRandom(kSeed);
-    auto scene = std::make_unique<GLUW>();
-    scene->stepsAhead = true;
-    scene->init();
-    scene->resize(kSize, kSize);
-    return scene;
+    return startScene(kSize, kSize);
   }
   Picture frame(GLUW& scene) {
     scene.render();
@@ -97,7 +93,7 @@ class OffscreenSceneTest : public ::testing::Test {
 };
 
 TEST_F(OffscreenSceneTest, FirstFrameShowsBackgroundFloorClothLitSphereAndDisplacementLines) {
-  auto scene = startScene();
+  auto scene = seededScene();
   const Picture picture = frame(*scene);
   EXPECT_EQ(gl::getError(), gl::kNoError);
   // The entry points found through GLX serve this EGL context: the drawing used buffer objects.
@@ -126,7 +122,7 @@ TEST_F(OffscreenSceneTest, PicturesEqualThoseDrawnOneBatchPerElement) {
       std::ofstream model("sphere_k.obj", std::ios::binary | std::ios::trunc);
       GeodesicSphere(frequency, kShippedSphereRadius).writeModel(model, kShippedSphereName);
     }
-    auto scene = startScene();
+    auto scene = seededScene();
     for (int i = 1; i < frames; ++i) scene->render();
     const PngFile expected = PngFile::read(std::string(SV_PICTURES) + "/" + name);
     EXPECT_EQ(frame(*scene).differingPixels(Picture(expected.rgba)), 0) << name;
@@ -136,7 +132,7 @@ TEST_F(OffscreenSceneTest, PicturesEqualThoseDrawnOneBatchPerElement) {
 // The eye stops just in front of the point it looks at; on it, the view would have no direction and the
 // picture would be the clear colour alone.
 TEST_F(OffscreenSceneTest, ZoomedInAsFarAsTheDragGoesTheSceneIsStillDrawn) {
-  auto scene = startScene();
+  auto scene = seededScene();
   scene->onMouse(0, GLUW::kLeftDown, 0, 0);
   scene->onMouse(GLUW::kAlt | GLUW::kCtrl, GLUW::kLeftDown, 0, 1000);  // 100 units closer: far past the centre
   const Picture picture = frame(*scene);

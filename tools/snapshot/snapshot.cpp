@@ -111,11 +111,8 @@ int main(int argc, char** argv) {
   try {
     sv::seedRandom(static_cast<std::uint32_t>(options.seed));
     sv::OffscreenContext context(options.width, options.height);
-    sv::GLUW scene;
-    scene.stepsAhead = true;  // as the window draws
-    scene.init();
-    scene.resize(options.width, options.height);
-    for (long frame = 0; frame < options.frames; ++frame) scene.render();
+    const auto scene = sv::startScene(options.width, options.height);
+    for (long frame = 0; frame < options.frames; ++frame) scene->render();
     sv::PngFile picture{options.width, options.height, context.readPixels()};
     // A window shows colour only; the clear colour's alpha of 0.5 would make the picture see-through.
     for (std::size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 0xFF;
