@@ -17,7 +17,7 @@ namespace {
 // True when the reader's engine and the oracle accept `line` alike and capture the same groups.
 bool enginesAgree(const sv::LinePattern& pattern, const std::string& line) {
   static std::vector<std::string> expected;
-  const bool matched = sv::testing::oracleMatch(pattern.text(), line, expected);
+  const bool matched = sv::test::oracleMatch(pattern.text(), line, expected);
   bool same = pattern.matchAtStart(line) == matched;
   for (std::size_t g = 0; g < expected.size(); ++g) same &= pattern.group(g) == expected[g];
   return same;
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto& slot : reader.objects) slot.reset();
   std::istringstream in(input);
   reader.loadFrom(in, "fuzz.obj");
-  if (!sv::testing::isSoundMesh(reader)) std::abort();
+  if (!sv::test::isSoundMesh(reader)) std::abort();
   for (std::size_t start = 0; start <= input.size();) {
     const std::size_t end = std::min(input.find_first_of("\r\n", start), input.size());
     const std::string line = input.substr(start, end - start);

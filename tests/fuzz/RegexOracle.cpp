@@ -6,7 +6,7 @@
 #include <map>
 #include <regex>
 
-namespace sv::testing {
+namespace sv::test {
 
 bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<std::string>& groups) {
   static std::map<const std::string*, std::regex> compiled;
@@ -24,4 +24,4 @@ bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<
   return true;
 }
 
-}  // namespace sv::testing
+}  // namespace sv::test

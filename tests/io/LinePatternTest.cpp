@@ -29,7 +29,7 @@ TEST(LinePatternTest, ReaderDropsALineWhoseMatchGivesUp) {
             "m.obj:2: 'v' line is too costly to match; line skipped\n"
             "m.obj:5: 'k' line is too costly to match; line skipped\n"
             "m.obj:7: spring names vertex 1, which line 2 dropped; spring skipped\n");
-  EXPECT_EQ(testing::describe(*reader.objects[0]), "v5,10,15 v20,25,30 k0,1 ");
+  EXPECT_EQ(test::describe(*reader.objects[0]), "v5,10,15 v20,25,30 k0,1 ");
 }
 
 // A repeated group takes backtracking state for every byte it passes: over a megabyte that ends in a

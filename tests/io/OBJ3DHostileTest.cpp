@@ -15,8 +15,8 @@
 namespace sv {
 namespace {
 
-using testing::describe;
-using testing::loadText;
+using test::describe;
+using test::loadText;
 
 std::string third(char c) { return std::string(OBJ3D::kMaxLineLength / 3, c); }
 
@@ -55,7 +55,7 @@ TEST(OBJ3DHostileTest, ManyMegabytesOfLongLinesLoad) {
         "v 1 " + run + " 2\nf 1/" + run + "/1 1//1 1//1\nk 1 " + run + "\n" + run + "\n#" + run + "\nvn" + run + "\n";
   }
   const auto r = loadText(text);
-  EXPECT_TRUE(testing::isSoundMesh(r->reader));
+  EXPECT_TRUE(test::isSoundMesh(r->reader));
   EXPECT_EQ(r->mesh().vertexCount, 1);
   EXPECT_EQ(std::count(r->err.begin(), r->err.end(), '\n'), OBJ3D::kMaxReportedProblems + 1);
   EXPECT_NE(r->err.find(r->path + ":4: spring names vertex 9, "), std::string::npos);
@@ -68,7 +68,7 @@ TEST(OBJ3DHostileTest, ManyMegabytesOfLongLinesLoad) {
 #ifndef _WIN32
 // A pipe is read as a stream to its end, in more than one read; opening it waits for its writer.
 TEST(OBJ3DHostileTest, PipeIsReadToItsEnd) {
-  const testing::ScratchDir dir;
+  const test::ScratchDir dir;
   const std::string path = dir.path + "/sphere_k.obj";
   ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
   std::thread writer(
@@ -87,11 +87,11 @@ TEST(OBJ3DHostileTest, PipeIsReadToItsEnd) {
 // Numbers are read as in the "C" locale whatever the process uses; where the system has no
 // decimal-comma locale, the test is skipped.
 TEST(OBJ3DHostileTest, DecimalCommaLocaleChangesNothing) {
-  const testing::ScratchDir dir;
-  if (const std::string why = testing::useDecimalCommaLocale(dir); !why.empty()) GTEST_SKIP() << why;
+  const test::ScratchDir dir;
+  if (const std::string why = test::useDecimalCommaLocale(dir); !why.empty()) GTEST_SKIP() << why;
   ASSERT_EQ(std::strtod("0.5", nullptr), 0.0) << "the locale in force does not use a decimal comma";
   const auto r = loadText("o a\nv 0.5 -1.25e+2 3.75\nvn 0.125 1 -0.5\nk 1 1\n");
-  testing::useClassicLocale();
+  test::useClassicLocale();
   EXPECT_EQ(describe(r->mesh()), "v2.5,-625,18.75 n-0.125,-1,0.5 k0,0 ");
 }
 

@@ -24,12 +24,12 @@ void expectLoad(const Row& row) {
     std::string text = row.text, err = row.err;
     for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + ending.size()))
       text.replace(at, 1, ending);
-    const auto r = testing::loadText(text);
+    const auto r = test::loadText(text);
     for (auto at = err.find('@'); at != std::string::npos; at = err.find('@', at)) err.replace(at, 1, r->path);
-    EXPECT_EQ(testing::describe(r->mesh()), row.mesh);
+    EXPECT_EQ(test::describe(r->mesh()), row.mesh);
     EXPECT_EQ(r->out.substr(0, r->out.find("vtx   =")), row.out);  // build's count lines follow
     EXPECT_EQ(r->err, err);
-    EXPECT_TRUE(testing::isSoundMesh(r->reader));
+    EXPECT_TRUE(test::isSoundMesh(r->reader));
   }
 }
 
@@ -113,7 +113,7 @@ TEST(OBJ3DTest, LineOverTheLimitIsSkippedAndKeepsItsNumber) {
 }
 
 TEST(OBJ3DTest, EachUnopenablePathNamesFileAndReasonAndKeepsTheEarlierStream) {
-  const testing::ScratchDir dir;
+  const test::ScratchDir dir;
   std::filesystem::create_directory(dir.path + "/a-directory.obj");
   const std::string unreadable = dir.write("unreadable.obj", "o a\n");
   std::filesystem::permissions(unreadable, std::filesystem::perms::none);

@@ -31,7 +31,7 @@ inline char* mkdtemp(char* pattern) {
 }
 #endif
 
-namespace sv::testing {
+namespace sv::test {
 
 // What every mesh the reader hands over keeps, whatever the file held: only the first slot filled,
 // built (a particle per vertex), every stored index inside its array, every value finite.
@@ -137,4 +137,4 @@ inline std::string describe(const Object3D& m) {
   return s.str();
 }
 
-}  // namespace sv::testing
+}  // namespace sv::test
