@@ -225,12 +225,13 @@ int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int maxCount) {
 // Retrieves the next message: posted and input messages in order, then WM_QUIT once PostQuitMessage
 // was called (returns 0), then WM_PAINT for a window that is invalid. Sent messages (size changes) are
 // delivered to their window procedure on the way. When nothing is pending it blocks in the window
-// system until an event arrives, using no CPU. Returns -1 for a bad argument or when it cannot wait.
+// system until an event arrives, using no CPU. Returns -1 for a bad argument, when it cannot wait or
+// when the window system has failed (the window was destroyed by another program).
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
   using namespace sv::platform;
   if (message == nullptr || (window != nullptr && liveWindow(window) == nullptr)) return -1;
   for (;;) {
-    backend::pollEvents();
+    if (!backend::pollEvents()) return -1;
     deliverSentMessages();
     if (windowSystem().queue.take(window, filterMin, filterMax, *message)) return TRUE;
     int exitCode = 0;
