@@ -36,7 +36,9 @@ void BackgroundTask::finishAll() {
     std::unique_lock<std::mutex> taskLock(task->mutex_);
     task->waitForIdle(taskLock);
     task->stopping_ = true;
+    taskLock.unlock();
     task->wake_.notify_one();
+    task->thread_.join();  // from here on its owner's jobs run in turn
   }
 }
 
@@ -75,10 +77,6 @@ void BackgroundTask::start(Job job, void* context) {
     std::unique_lock<std::mutex> lock(mutex_);
     waitForIdle(lock);
     takeError(lock);
-    if (stopping_) {  // the process is ending: the owner has what it asked for when start returns
-      lock.unlock();
-      return job(context);
-    }
     job_ = job;
     context_ = context;
   }
