@@ -15,7 +15,7 @@ namespace sv {
 
 namespace {
 
-// Never destroyed: exit runs finishAll after the destructors it would otherwise race with.
+// Never destroyed, so that finishAll finds it whatever exit has destroyed before.
 struct LiveTasks {
   std::mutex mutex;
   std::vector<BackgroundTask*> tasks;
