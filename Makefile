@@ -10,11 +10,17 @@ all: test
 deps:
 	@scripts/install-deps
 
-# Debug-ish build with AddressSanitizer and UndefinedBehaviorSanitizer; every test through CTest.
+# Debug-ish build with AddressSanitizer and UndefinedBehaviorSanitizer; every test through CTest. Then
+# the threaded code (the pool, the threaded step, the steps ahead, snapshot, the viewer losing its
+# display) under ThreadSanitizer: only the programs those tests need, and the tests labelled threads.
+TSAN_TARGETS := core_tests mesh_tests snapshot snapshot_tests springview objgen
 test: deps
 	$(CMAKE) -S . -B $(BUILD)/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSV_SANITIZE=ON -DSV_BUILD_TESTS=ON
 	cmake --build $(BUILD)/test -j $(JOBS)
 	cd $(BUILD)/test && ctest --output-on-failure -j $(JOBS)
+	$(CMAKE) -S . -B $(BUILD)/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSV_TSAN=ON -DSV_BUILD_TESTS=ON
+	cmake --build $(BUILD)/tsan -j $(JOBS) --target $(TSAN_TARGETS)
+	cd $(BUILD)/tsan && ctest -L threads --output-on-failure -j $(JOBS)
 	@scripts/linecount
 
 release: deps

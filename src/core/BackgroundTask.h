@@ -6,6 +6,7 @@
 #include "core/Object.h"
 
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -15,27 +16,35 @@ class BackgroundTask : public Object {
  public:
   using Job = void (*)(void* context);
 
-  BackgroundTask();            // starts the thread
+  // Starts the thread. When the system refuses one, the task says so on standard error and runs
+  // each job on its owner, within start.
+  BackgroundTask();
   ~BackgroundTask() override;  // waits for the job in flight, then stops the thread
+  // A job in flight when the process exits is let finish before any static state is destroyed.
   BackgroundTask(const BackgroundTask&) = delete;
   BackgroundTask& operator=(const BackgroundTask&) = delete;
 
-  // Runs job(context) on the thread, after waiting for the job started before. Allocates nothing.
+  // Runs job(context) on the thread, after waiting for the job started before. Allocates nothing
+  // unless a job throws. An error of the job before is thrown here, and the new job is not started.
   void start(Job job, void* context);
-  // Returns once the job started last has returned; at once when there is none.
+  // Returns once the job started last has returned; at once when there is none. Throws the error
+  // that job ended with, once; the task stays ready for the next job.
   void wait();
 
  private:
+  static void finishAll();  // at exit: lets every job in flight end and starts no other
   void run();
   void waitForIdle(std::unique_lock<std::mutex>& lock);  // until no job waits or runs
+  void takeError(std::unique_lock<std::mutex>& lock);    // throws the last job's error, if any
 
-  // All four are read and written under mutex_; job_ is set while a job waits or runs.
+  // All five are read and written under mutex_; job_ is set while a job waits or runs.
   std::mutex mutex_;
   std::condition_variable wake_, done_;
   Job job_ = nullptr;
   void* context_ = nullptr;
   bool stopping_ = false;
-  std::thread thread_;  // last: it starts once the rest is ready
+  std::exception_ptr error_;  // what the last job threw, until the owner takes it
+  std::thread thread_;        // last: it starts once the rest is ready
 };
 
 }  // namespace sv

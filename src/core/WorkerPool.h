@@ -7,6 +7,8 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -16,11 +18,17 @@ namespace sv {
 class WorkerPool : public Object {
  public:
   // The pool the steps use: as many threads as the machine has cores, or SV_THREADS when it holds a
-  // whole number from 1 to kMaxThreads.
+  // whole number from 1 to kMaxThreads (any other value is named on standard error).
   static WorkerPool& shared();
   static constexpr int kMaxThreads = 256;
 
-  explicit WorkerPool(int threads);
+  // Starts a thread running body; throws std::system_error when the system refuses, as std::thread does.
+  using ThreadStarter = std::thread (*)(std::function<void()> body);
+  static std::thread startThread(std::function<void()> body) { return std::thread(std::move(body)); }
+
+  // A pool whose threads cannot all be started keeps those that did (the caller at least) and says so
+  // on standard error.
+  explicit WorkerPool(int threads, ThreadStarter starter = startThread);
   ~WorkerPool() override;
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -30,8 +38,9 @@ class WorkerPool : public Object {
   void setThreadCount(int threads);
 
   // Calls job(member, team) once on each member of the team, 0 being the calling thread, and returns
-  // when every call has returned. A team of one runs on the caller alone. Allocates nothing. Callers
-  // on several threads take turns.
+  // when every call has returned. A team of one runs on the caller alone. Allocates nothing unless a
+  // call throws: then the first error (the caller's own before a worker's) is thrown here once every
+  // call has returned, and the pool stays ready for the next job. Callers on several threads take turns.
   template <typename Job>
   void run(Job&& job) {
     runErased([](void* context, int member, int team) { (*static_cast<Job*>(context))(member, team); }, &job);
@@ -41,14 +50,15 @@ class WorkerPool : public Object {
   using ErasedJob = void (*)(void* context, int member, int team);
 
   void runErased(ErasedJob job, void* context);
-  void startWorkers();
+  void startWorkers(int wanted);
   void stopWorkers();
   void work(int member, std::uint32_t seen);
 
-  int threads_ = 1;
+  ThreadStarter starter_;
+  int threads_ = 1;  // written under mutex_ while workers wait, read by the caller and by workers
   std::vector<std::thread> workers_;
   // A new job is announced by a new generation; each worker that finishes it counts pending_ down.
-  // All five are read and written under mutex_.
+  // All six are read and written under mutex_.
   std::mutex callers_;  // held by the caller whose job is on the way
   std::mutex mutex_;
   std::condition_variable wake_, done_;
@@ -57,6 +67,7 @@ class WorkerPool : public Object {
   bool stopping_ = false;
   ErasedJob job_ = nullptr;
   void* context_ = nullptr;
+  std::exception_ptr workerError_;  // the first error a worker met in the job on the way
 };
 
 }  // namespace sv

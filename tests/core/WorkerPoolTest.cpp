@@ -3,6 +3,8 @@
 #include "core/WorkerPool.h"
 
 #include <atomic>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -54,6 +56,43 @@ TEST(WorkerPool, ThreadCountIsClampedAndCanChange) {
   pool.run([&](int member, int) { member == 0 ? ++calls : ++members; });
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(members.load(), 1);
+}
+
+// Under a limit on threads the system refuses some: the pool goes on with those it got, the caller at
+// least, and runs every job on all of them.
+TEST(WorkerPool, ThreadsTheSystemRefusesLeaveAWorkingSmallerTeam) {
+  static std::atomic<int> allowed;
+  const WorkerPool::ThreadStarter limited = [](std::function<void()> body) {
+    if (--allowed < 0) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return WorkerPool::startThread(std::move(body));
+  };
+  for (int started : {0, 2}) {
+    allowed = started;
+    WorkerPool pool(8, limited);
+    ASSERT_EQ(pool.threadCount(), started + 1);
+    std::atomic<int> calls{0};
+    for (int job = 0; job < 100; ++job) pool.run([&](int, int team) { calls += team; });
+    EXPECT_EQ(calls.load(), 100 * (started + 1) * (started + 1));
+  }
+}
+
+// A member that throws, the caller's or a worker's: run throws once every member is done, and the
+// next job runs complete on the whole team.
+TEST(WorkerPool, AJobThatThrowsReachesTheCallerOnceAndTheNextJobRunsComplete) {
+  WorkerPool pool(3);
+  for (int thrower : {0, 2}) {
+    std::atomic<int> finished{0};
+    EXPECT_THROW(pool.run([&](int member, int) {
+      if (member == thrower) throw std::runtime_error("no memory");
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      ++finished;
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(finished.load(), 2) << "a member was still at work when run returned";
+    std::atomic<int> members{0};
+    pool.run([&](int, int) { ++members; });
+    EXPECT_EQ(members.load(), 3);
+  }
 }
 
 }  // namespace

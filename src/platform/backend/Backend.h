@@ -24,11 +24,12 @@ bool cursorPosition(int& x, int& y);
 bool makeContextCurrent(WindowRecord* window);
 bool swapBuffers(WindowRecord& window);
 
-// Handles the events that are waiting; waitEvents first blocks until there is at least one.
-void pollEvents();
-// false when the window system cannot be waited on (it was never reached).
+// Handles the events that are waiting; waitEvents first blocks until there is at least one. Both are
+// false once the window system has failed the program (a window destroyed by another program), and
+// waitEvents also when the window system cannot be waited on (it was never reached).
+bool pollEvents();
 bool waitEvents();
-// As waitEvents, but returns after `seconds` at the latest (a timer is due then).
+// As waitEvents, but returns after `seconds` at the latest (a timer is due then); false as waitEvents.
 bool waitEventsTimeout(double seconds);
 
 }  // namespace sv::platform::backend

@@ -1,16 +1,23 @@
 // The real backend: native windows, OpenGL contexts and events from GLFW 3. X11 fixes a window's
 // visual when the window is made, so the native window is made when the pixel format is set (or, for
 // a window without one, when its creation ends). GLFW callbacks only record events (Input.h); window
-// procedures run later, from GetMessageA, never inside GLFW.
+// procedures run later, from GetMessageA, never inside GLFW. A display that goes away or a window that
+// another program destroys ends the program with a message (X11Watch.h), never leaves it waiting.
 #include "platform/backend/Backend.h"
 #include "platform/backend/GlfwTranslate.h"
 #include "platform/backend/Input.h"
+#include "platform/backend/X11Watch.h"
 #include "platform/state/WindowSystemState.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include <GLFW/glfw3.h>
+// clang-format off
+// Last: Xlib's macros (None, Bool, Status) clash with names in the headers above.
+#define GLFW_EXPOSE_NATIVE_X11
+#include <GLFW/glfw3native.h>
+// clang-format on
 
 namespace sv::platform {
 
@@ -26,6 +33,7 @@ bool ensureInitialized() {
   if (initialized) return true;
   glfwSetErrorCallback(reportError);
   if (glfwInit() != GLFW_TRUE) return false;
+  X11Watch::start(glfwGetX11Display());
   initialized = true;
   return true;
 }
@@ -162,13 +170,16 @@ bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* forma
   glfwSetWindowRefreshCallback(native, onRefresh);
   glfwSetWindowCloseCallback(native, onClose);
   window.native = native;
+  X11Watch::add(glfwGetX11Window(native));
   return true;
 }
 
 void showNativeWindow(WindowRecord& window) { glfwShowWindow(nativeOf(window)); }
 
+// A window another client destroyed is left to the process's end: destroying it again would be an
+// X error, which the X library answers by ending the process.
 void destroyNativeWindow(WindowRecord& window) {
-  glfwDestroyWindow(nativeOf(window));
+  if (X11Watch::remove(glfwGetX11Window(nativeOf(window)))) glfwDestroyWindow(nativeOf(window));
   window.native = nullptr;
 }
 
@@ -203,20 +214,21 @@ bool swapBuffers(WindowRecord& window) {
   return true;
 }
 
-void pollEvents() {
+bool pollEvents() {
   if (initialized) glfwPollEvents();
+  return !X11Watch::windowLost();
 }
 
 bool waitEvents() {
   if (!initialized) return false;
   glfwWaitEvents();
-  return true;
+  return !X11Watch::windowLost();
 }
 
 bool waitEventsTimeout(double seconds) {
   if (!initialized) return false;
   glfwWaitEventsTimeout(seconds);
-  return true;
+  return !X11Watch::windowLost();
 }
 
 }  // namespace backend

@@ -68,7 +68,7 @@ bool swapBuffers(WindowRecord&) {
   return true;
 }
 
-void pollEvents() {}
+bool pollEvents() { return true; }
 
 bool waitEvents() {
   RecordingBackend& recording = RecordingBackend::instance();

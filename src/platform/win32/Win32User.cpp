@@ -255,12 +255,13 @@ int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int maxCount) {
 // was called (returns 0), then WM_PAINT for a window that is invalid, then WM_TIMER for a timer that is
 // due. Sent messages (size changes) are delivered to their window procedure on the way. When nothing is
 // pending it blocks in the window system until an event arrives or a timer is due, using no CPU.
-// Returns -1 for a bad argument or when it cannot wait.
+// Returns -1 for a bad argument, when it cannot wait or when the window system has failed (the window
+// was destroyed by another program).
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax) {
   using namespace sv::platform;
   if (message == nullptr || (window != nullptr && liveWindow(window) == nullptr)) return -1;
   for (;;) {
-    backend::pollEvents();
+    if (!backend::pollEvents()) return -1;
     deliverSentMessages();
     if (windowSystem().queue.take(window, filterMin, filterMax, *message, windowSystem().messageKeys)) return TRUE;
     int exitCode = 0;

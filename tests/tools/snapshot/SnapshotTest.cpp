@@ -4,6 +4,7 @@
 #include "support/WorkingDirectory.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -58,6 +59,19 @@ TEST_F(SnapshotTest, ErrorsAreClearAndWriteNothing) {
   std::filesystem::remove("sphere_k.obj");
   expectError("out.png", 1, "sphere_k.obj");
   EXPECT_FALSE(std::filesystem::exists("out.png"));
+}
+
+// SV_THREADS that is not a whole number from 1 to 256 is named, with the count used instead.
+TEST_F(SnapshotTest, AThreadCountThatIsNotOneIsNamed) {
+  for (const std::string value : {"0", "257", "2x", ""}) {
+    setenv("SV_THREADS", value.c_str(), 1);
+    const auto [code, output] = snapshot("--size 64x64 out.png");
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("SV_THREADS=\"" + value + "\" is not a whole number from 1 to 256: using "),
+              std::string::npos)
+        << output;
+  }
+  unsetenv("SV_THREADS");
 }
 
 }  // namespace
