@@ -93,6 +93,7 @@ OpenGLFrame::OpenGLFrame(const std::string& title, HINSTANCE instance, const std
 std::unique_ptr<GLUW> OpenGLFrame::createScene() {
   auto scene = std::make_unique<GLUW>();
   scene->stepsAhead = true;
+  scene->modelFileName = modelFileName;
   return scene;
 }
 

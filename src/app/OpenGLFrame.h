@@ -29,6 +29,8 @@ class OpenGLFrame : public Frame {
   HDC deviceContext = nullptr;
   std::int32_t pixelFormat = 0;
   std::unique_ptr<GLUW> scene;
+  // The model the scene reads when the window is created.
+  std::string modelFileName = GLUW::kModelFileName;
 
  protected:
   // The scene controller made on WM_CREATE; tests put a recording one in its place.

@@ -46,9 +46,10 @@ int GLUW::init() {
 
   // The reader is kept only once the file has been read, so a failed open leaves no half-made model.
   auto reader = std::make_unique<OBJ3D>();
-  reader->open(kModelFileName);
+  reader->open(modelFileName);
   reader->load();
   reader->close();
+  reader->summariseEmptyMesh();
   if (nextSteps) nextSteps->wait();  // they may be stepping the model about to be replaced
   nextStepsStarted = false;
   model = std::move(reader);
