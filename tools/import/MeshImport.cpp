@@ -151,43 +151,45 @@ void MeshImport::addFan(const std::vector<tinyobj::index_t>& indices, std::size_
   }
 }
 
-// Only the vertices the triangles use are kept, numbered in the order the triangles first name them;
-// the file's normals likewise, each scaled to length 1. A triangle whose file normals have no
-// direction gets computed ones instead.
+// Only the vertices and normals the triangles use are kept, in the order of the file; normals scaled
+// to length 1. A triangle whose file normals include one without direction gets computed ones instead.
 void MeshImport::keepUsedVertices(const FileMesh& file) {
   const std::vector<tinyobj::real_t>& v = file.attrib.vertices;
   const std::vector<tinyobj::real_t>& n = file.attrib.normals;
-  std::vector<std::int32_t> newVertex(v.size() / 3, -1), newNormal(n.size() / 3, -1);
+  std::vector<Point> unit(n.size() / 3);
+  std::vector<bool> hasDirection(unit.size());
+  for (std::size_t at = 0; at < unit.size(); ++at) {
+    unit[at] = {n[3 * at], n[3 * at + 1], n[3 * at + 2]};
+    hasDirection[at] = normalise(unit[at]);
+  }
+  std::vector<std::int32_t> newVertex(v.size() / 3, -1), newNormal(unit.size(), -1);  // 0: used
   for (Triangle& t : faces) {
-    for (std::int32_t& index : t.vertices) {
-      const auto at = static_cast<std::size_t>(index);
-      if (newVertex[at] < 0) {
-        const Point p{v[3 * at], v[3 * at + 1], v[3 * at + 2]};
-        if (!isFinite(p) || std::max({std::fabs(p[0]), std::fabs(p[1]), std::fabs(p[2])}) > kMaxCoordinate) {
-          throw ImportError("vertex " + std::to_string(at + 1) + " has a coordinate beyond 1e150 or not a number");
-        }
-        newVertex[at] = static_cast<std::int32_t>(vertices.size());
-        vertices.push_back(p);
-      }
-      index = newVertex[at];
-    }
-    std::array<Point, 3> unit{};
-    bool usable = t.normals[0] >= 0;
-    for (int c = 0; c < 3 && usable; ++c) {
-      const auto at = static_cast<std::size_t>(t.normals[c]);
-      unit[c] = {n[3 * at], n[3 * at + 1], n[3 * at + 2]};
-      usable = normalise(unit[c]);
-    }
-    for (int c = 0; c < 3; ++c) {
-      const auto at = static_cast<std::size_t>(t.normals[c]);
-      if (usable && newNormal[at] < 0) {
-        newNormal[at] = static_cast<std::int32_t>(normals.size());
-        normals.push_back(unit[c]);
-      }
-      t.normals[c] = usable ? newNormal[at] : -1;
+    for (std::int32_t index : t.vertices) newVertex[static_cast<std::size_t>(index)] = 0;
+    const bool usable = t.normals[0] >= 0 && std::all_of(t.normals.begin(), t.normals.end(), [&](std::int32_t i) {
+                          return hasDirection[static_cast<std::size_t>(i)];
+                        });
+    if (!usable) t.normals = {-1, -1, -1};
+    for (std::int32_t index : t.normals) {
+      if (index >= 0) newNormal[static_cast<std::size_t>(index)] = 0;
     }
   }
+  for (std::size_t at = 0; at < newVertex.size(); ++at) {
+    if (newVertex[at] < 0) continue;
+    const Point p{v[3 * at], v[3 * at + 1], v[3 * at + 2]};
+    if (!isFinite(p) || std::max({std::fabs(p[0]), std::fabs(p[1]), std::fabs(p[2])}) > kMaxCoordinate) {
+      throw ImportError("vertex " + std::to_string(at + 1) + " has a coordinate beyond 1e150 or not a number");
+    }
+    newVertex[at] = static_cast<std::int32_t>(vertices.size());
+    vertices.push_back(p);
+  }
   if (vertices.size() > kMaxElements) throw ImportError("more than 10000000 vertices");
+  for (std::size_t at = 0; at < newNormal.size(); ++at) {
+    if (newNormal[at] >= 0) newNormal[at] = static_cast<std::int32_t>(normals.size()), normals.push_back(unit[at]);
+  }
+  for (Triangle& t : faces) {
+    for (std::int32_t& index : t.vertices) index = newVertex[static_cast<std::size_t>(index)];
+    for (std::int32_t& index : t.normals) index = index >= 0 ? newNormal[static_cast<std::size_t>(index)] : -1;
+  }
 }
 
 void MeshImport::checkGeometry() const {
