@@ -5,7 +5,7 @@
 # file handed to it; the window has the entry's class and an icon, and the icon the entry names exists.
 # Usage: LauncherTest.sh ROOT
 set -euo pipefail
-root=$1
+root=$(cd "$1" && pwd)
 entry=$root/usr/share/applications/springview.desktop
 field() { sed -n "s/^$1=//p" "$entry"; }
 fail() { echo "LauncherTest: $*" >&2; exit 1; }
