@@ -1,5 +1,5 @@
 // The viewer's command line: what each kind of argument list asks for, and the model always named by
-// its absolute path; the tools' --model option.
+// its absolute path. The tools' --model option is tried through snapshot.
 #include "io/CommandLine.h"
 
 #include <filesystem>
@@ -33,16 +33,6 @@ TEST(CommandLineTest, EachArgumentListAsksForOneThing) {
     EXPECT_EQ(line.action, c.action) << c.modelOrError;
     EXPECT_EQ(c.action == Action::run ? line.modelPath : line.error, c.modelOrError);
   }
-}
-
-TEST(CommandLineTest, ToolsTakeTheModelOptionOutOfTheirArguments) {
-  std::vector<std::string> arguments{"--frames", "3", "--model", "/m.obj", "out.png"};
-  std::string model, error;
-  ASSERT_TRUE(CommandLine::takeModelOption(arguments, model, error));
-  EXPECT_EQ(model, "/m.obj");
-  EXPECT_EQ(arguments, (std::vector<std::string>{"--frames", "3", "out.png"}));
-  for (std::vector<std::string> bad : {std::vector<std::string>{"--model"}, {"--model", "a", "--model", "b"}})
-    EXPECT_FALSE(CommandLine::takeModelOption(bad, model, error)) << bad.size();
 }
 
 }  // namespace

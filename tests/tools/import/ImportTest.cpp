@@ -1,6 +1,5 @@
 // springview-import as a user runs it: exported shapes come out as models that the viewer draws
 // exactly as the same meshes cut into triangles by hand, and bad input leaves the output untouched.
-#include "ImportShapes.h"
 #include "PngFile.h"
 #include "support/WorkingDirectory.h"
 
@@ -26,11 +25,6 @@ std::pair<int, std::string> run(const std::string& command) {
 }
 
 void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-std::string read(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
 
 // Frame 3 of the scene with the model, as the viewer draws it.
 PngFile picture(const std::string& model) {
@@ -43,15 +37,12 @@ PngFile picture(const std::string& model) {
 
 TEST(ImportTest, ExportedShapesAreDrawnAsTheSameMeshesCutByHand) {
   WorkingDirectory directory;
-  const std::pair<const std::string&, const char*> shapes[] = {
-      {kExportedCube, "cube"}, {kTetrahedronWithoutNormals, "tetrahedron"}, {kTwoObjects, "two-objects"}};
-  for (const auto& [text, name] : shapes) {
-    write(std::string(name) + ".obj", text);
-    const auto [code, output] = run(std::string(SV_IMPORT) + " " + name + ".obj imported.obj");
+  for (const std::string name : {"cube", "tetrahedron", "two-objects"}) {
+    const auto [code, output] = run(std::string(SV_IMPORT) + " " SV_SHAPES_DIR "/" + name + ".obj imported.obj");
     ASSERT_EQ(code, 0) << output;
     EXPECT_NE(output.find("imported.obj: "), std::string::npos) << output;
     const PngFile imported = picture("imported.obj");
-    const PngFile byHand = picture(std::string(SV_HAND_MADE_DIR) + "/" + name + "-triangles.obj");
+    const PngFile byHand = picture(SV_SHAPES_DIR "/" + name + "-triangles.obj");
     int differing = 0, mesh = 0;
     for (std::size_t p = 0; p < imported.rgba.size(); p += 4) {
       differing += !std::equal(&imported.rgba[p], &imported.rgba[p] + 4, &byHand.rgba[p]);
@@ -73,7 +64,9 @@ TEST(ImportTest, BadInputExitsWithOneAndLeavesTheOutputAsItWas) {
     EXPECT_EQ(code, 1) << bad;
     EXPECT_EQ(output.rfind("springview-import: ", 0), 0u) << output;
   }
-  EXPECT_EQ(read("out.obj"), "old");
+  std::ostringstream old;
+  old << std::ifstream("out.obj").rdbuf();
+  EXPECT_EQ(old.str(), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2) << "nothing written beside it";
   for (const char* usage : {"", "a.obj", "-x a.obj b.obj", "a.obj b.obj c.obj"})
     EXPECT_EQ(run(program + " " + usage).first, 2) << usage;

@@ -1,12 +1,13 @@
 // The importer's mesh: exported shapes become closed triangle meshes of the shipped sphere's size,
 // normals outward, a spring on every edge, which the reader loads without a word; a text that is no
 // mesh is refused with its reason.
-#include "ImportShapes.h"
 #include "MeshImport.h"
 #include "io/ReaderHarness.h"
 
 #include <cmath>
+#include <fstream>
 #include <map>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -24,24 +25,25 @@ bool isClosed(const MeshImport& mesh) {
 }
 
 TEST(MeshImportTest, ExportedShapesBecomeClosedMeshesTheReaderLoadsSilently) {
-  struct Case {
-    const std::string& text;
-    const char* counts;  // as the reader prints them
-  } cases[] = {{kExportedCube, "vtx   =8\nnml   =6\nface  =12\nspring=18\n"},
-               {kTetrahedronWithoutNormals, "vtx   =4\nnml   =4\nface  =4\nspring=6\n"},
-               {kTwoObjects, "vtx   =8\nnml   =8\nface  =8\nspring=12\n"}};
-  for (const Case& c : cases) {
-    const MeshImport mesh(c.text, {});
-    EXPECT_TRUE(isClosed(mesh)) << c.counts;
+  const std::pair<const char*, const char*> cases[] = {
+      // file, and the counts as the reader prints them
+      {"cube.obj", "vtx   =8\nnml   =6\nface  =12\nspring=18\n"},
+      {"tetrahedron.obj", "vtx   =4\nnml   =4\nface  =4\nspring=6\n"},
+      {"two-objects.obj", "vtx   =8\nnml   =8\nface  =8\nspring=12\n"}};
+  for (const auto& [file, counts] : cases) {
+    std::ostringstream text;
+    text << std::ifstream(std::string(SV_SHAPES_DIR "/") + file).rdbuf();
+    const MeshImport mesh(text.str(), {});
+    EXPECT_TRUE(isClosed(mesh)) << counts;
     for (const MeshImport::Triangle& t : mesh.faces) {
       for (int k = 0; k < 3; ++k) {  // centred convex shapes: every normal points away from the middle
         const MeshImport::Point &v = mesh.vertices[t.vertices[k]], &n = mesh.normals[t.normals[k]];
-        EXPECT_GT(v[0] * n[0] + v[1] * n[1] + v[2] * n[2], 0) << c.counts;
+        EXPECT_GT(v[0] * n[0] + v[1] * n[1] + v[2] * n[2], 0) << counts;
         EXPECT_NEAR(std::hypot(v[0], v[1], v[2]), 0.2, 1e-12) << "every corner on the shipped sphere's radius";
       }
     }
     const auto loaded = testing::loadText(mesh.toText("shape"));
-    EXPECT_EQ(loaded->out, c.counts);
+    EXPECT_EQ(loaded->out, counts);
     EXPECT_EQ(loaded->err, "");
   }
 }
