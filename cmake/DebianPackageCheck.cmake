@@ -20,7 +20,8 @@ endfunction()
 run("configuring the package build" ${CMAKE_COMMAND} -G Ninja -S ${SOURCE_DIR} -B ${BINARY_DIR}
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DSV_BUILD_TESTS=OFF -DSV_BUILD_BENCH=OFF
     -DCMAKE_CXX_FLAGS=-D_FORTIFY_SOURCE=2 "-DCMAKE_EXE_LINKER_FLAGS=-Wl,-z,relro,-z,now")
-run("building the viewer and its icons" ${CMAKE_COMMAND} --build ${BINARY_DIR} --target springview sv_install_files -j 2)
+run("building the viewer, the importer and the icons" ${CMAKE_COMMAND} --build ${BINARY_DIR}
+    --target springview springview-import sv_install_files -j 2)
 file(GLOB old ${BINARY_DIR}/*.deb)
 if(old)
   file(REMOVE ${old})

@@ -1,6 +1,7 @@
-# What `cmake --install` puts where, and so what the packages hold. The program reads sphere_k.obj
-# from its working directory: on Linux a desktop entry starts it in the installed model's folder, on
-# Windows the model lies beside springview.exe, whose folder a double-click starts it in.
+# What `cmake --install` puts where, and so what the packages hold. The program reads the model named
+# on its command line, or sphere_k.obj from its working directory: on Linux a desktop entry starts it
+# in the installed model's folder (or hands it a file), on Windows the model lies beside springview.exe,
+# whose folder a double-click starts it in. The importer, springview-import, lies beside the viewer.
 set(sv_packaging ${PROJECT_SOURCE_DIR}/packaging)
 
 if(WIN32)
@@ -8,8 +9,19 @@ if(WIN32)
   file(READ ${sv_packaging}/README-windows.txt sv_readme)
   string(REPLACE "\n" "\r\n" sv_readme "${sv_readme}")
   file(WRITE ${PROJECT_BINARY_DIR}/packaging/README.txt "${sv_readme}")
-  install(TARGETS springview RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/assets/sphere_k.obj ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
+  # The importer's manual page as plain text, for Notepad too.
+  execute_process(COMMAND groff -man -Tascii -P-cbou ${sv_packaging}/springview-import.1
+                  OUTPUT_VARIABLE sv_manual RESULT_VARIABLE sv_failed)
+  if(sv_failed)
+    message(FATAL_ERROR "groff cannot format springview-import.1")
+  endif()
+  string(REPLACE "\n" "\r\n" sv_manual "${sv_manual}")
+  file(WRITE ${PROJECT_BINARY_DIR}/packaging/springview-import.txt "${sv_manual}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${sv_packaging}/springview-import.1
+                                                               ${sv_packaging}/README-windows.txt)
+  install(TARGETS springview springview-import RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/assets/sphere_k.obj ${PROJECT_BINARY_DIR}/packaging/README.txt
+                ${PROJECT_BINARY_DIR}/packaging/springview-import.txt DESTINATION .)
   return()
 endif()
 
@@ -35,7 +47,7 @@ endforeach()
 
 # Debian keeps change logs and manual pages compressed, without a time stamp (gzip -n).
 configure_file(${sv_packaging}/changelog.in ${sv_made}/changelog @ONLY)
-foreach(file ${sv_made}/changelog ${sv_packaging}/springview.1)
+foreach(file ${sv_made}/changelog ${sv_packaging}/springview.1 ${sv_packaging}/springview-import.1)
   get_filename_component(name ${file} NAME)
   add_custom_command(OUTPUT ${sv_made}/${name}.gz
     COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${file} ${sv_made}/${name}.gz
@@ -44,11 +56,11 @@ foreach(file ${sv_made}/changelog ${sv_packaging}/springview.1)
 endforeach()
 add_custom_target(sv_install_files ALL DEPENDS ${sv_made_files})
 
-install(TARGETS springview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS springview springview-import RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/assets/sphere_k.obj DESTINATION ${CMAKE_INSTALL_DATADIR}/springview)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${sv_packaging}/copyright ${sv_made}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${sv_made}/springview.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${sv_made}/springview.1.gz ${sv_made}/springview-import.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The desktop entry names the installed program and the model's folder by their full paths, known
 # only when installing (cmake --install --prefix, or the package's /usr).

@@ -11,7 +11,8 @@ driven by a turning wind and a swelling vertical force.
 Each repaint advances the simulation one frame, so the scene moves while the
 mouse moves over the window and rests while it rests. Alt drags turn, zoom
 and pan the view. The shipped model is a geodesic sphere of 1002 vertices; the
-desktop entry starts the viewer in its folder.]])
+desktop entry starts the viewer in its folder, or opens a model file.
+springview-import converts any Wavefront OBJ file into a model to view.]])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -16,7 +16,8 @@ if(NOT configured EQUAL 0)
   message(FATAL_ERROR "configuring the Windows build failed")
 endif()
 
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} --target springview -j 2 RESULT_VARIABLE built)
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} --target springview springview-import -j 2
+                RESULT_VARIABLE built)
 if(NOT built EQUAL 0)
   message(FATAL_ERROR "building springview for Windows failed")
 endif()
@@ -43,7 +44,8 @@ foreach(library USER32.DLL GDI32.DLL OPENGL32.DLL GLU32.DLL KERNEL32.DLL)
 endforeach()
 message(STATUS "springview.exe links for Windows")
 
-# The zip: springview.exe (static, so no DLL beside it), the model and a README in one folder, unpacked
+# The zip: springview.exe and springview-import.exe (static, so no DLL beside them), the importer's
+# manual, the model and a README in one folder, unpacked
 # into an empty BINARY_DIR/unpacked for the end-to-end test under Wine.
 file(GLOB old ${BINARY_DIR}/*.zip)
 if(old)
@@ -62,9 +64,10 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${BI
                 RESULT_VARIABLE failed)
 file(GLOB_RECURSE unpacked RELATIVE ${BINARY_DIR}/unpacked ${BINARY_DIR}/unpacked/*)
 get_filename_component(folder ${zip} NAME_WLE)
-set(expected ${folder}/README.txt ${folder}/sphere_k.obj ${folder}/springview.exe)
+set(expected ${folder}/README.txt ${folder}/sphere_k.obj ${folder}/springview-import.exe
+    ${folder}/springview-import.txt ${folder}/springview.exe)
 list(SORT unpacked)
 if(failed OR NOT unpacked STREQUAL expected)
   message(FATAL_ERROR "the zip holds ${unpacked}, not ${expected}")
 endif()
-message(STATUS "${zip} holds springview.exe, sphere_k.obj and README.txt")
+message(STATUS "${zip} holds springview.exe, springview-import.exe and its manual, sphere_k.obj and README.txt")

@@ -96,7 +96,11 @@ OpenGLFrame::OpenGLFrame(const std::string& title, HINSTANCE instance, const std
   windowClass.lpszClassName = this->className.c_str();
 }
 
-std::unique_ptr<GLUW> OpenGLFrame::createScene() { return std::make_unique<GLUW>(); }
+std::unique_ptr<GLUW> OpenGLFrame::createScene() {
+  auto scene = std::make_unique<GLUW>();
+  scene->modelFileName = modelFileName;
+  return scene;
+}
 
 LRESULT OpenGLFrame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   try {

@@ -33,6 +33,8 @@ class OpenGLFrame : public Frame {
   // Why the window could not be created or stopped driving the scene, as written on standard error;
   // empty while all is well.
   std::string failure;
+  // The model the scene reads when the window is created.
+  std::string modelFileName = GLUW::kModelFileName;
 
  protected:
   // The scene controller made on WM_CREATE; tests put a recording one in its place.

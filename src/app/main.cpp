@@ -1,12 +1,18 @@
-// The program's entry: opens the main window (which loads the model and builds the scene) and runs
-// the message loop until the window is closed. A window or model that cannot be had ends the program
-// with status 1 after saying why; closing the window ends it with 0.
+// The program's entry: reads the command line (springview [MODEL]), opens the main window (which loads
+// the model and builds the scene) and runs the message loop until the window is closed. A window or
+// model that cannot be had ends the program with status 1 after saying why; closing the window ends it
+// with 0; a command line it does not understand, with 2.
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
+#include "io/CommandLine.h"
 #include "platform/win32/Win32Api.h"
 
 #include <cstdio>
 #include <string>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -25,17 +31,28 @@ int stop(int status, [[maybe_unused]] const std::string& reason) {
 
 }  // namespace
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
-int main() {
+int main(int argc, char** argv) {
 #ifdef __GLIBC__
   // Keep up to 512 MiB freed: the rasterizer retakes its per-frame memory, else faulted in afresh each frame.
   mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
+  const sv::CommandLine command = sv::CommandLine::parse(argc, argv);
+  switch (command.action) {
+    case sv::CommandLine::Action::help:
+      std::fputs(sv::CommandLine::helpText().c_str(), stdout);
+      return 0;
+    case sv::CommandLine::Action::version:
+      std::printf("springview %s\n", SV_VERSION);
+      return 0;
+    case sv::CommandLine::Action::usageError:
+      std::fprintf(stderr, "springview: %s\n%s", command.error.c_str(), sv::CommandLine::kUsage);
+      return 2;
+    case sv::CommandLine::Action::run:
+      break;
+  }
   HINSTANCE instance = GetModuleHandleA(nullptr);
   sv::MainFrame app(instance);
+  app.frame->modelFileName = command.modelPath;
   const int opened = app.open();
   // Every diagnostic line is written while the window opens; a pipe or a file buffers them fully (the
   // Microsoft C runtime does so even when asked for lines), so one flush delivers them as the window shows.

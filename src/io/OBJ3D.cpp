@@ -7,6 +7,7 @@
 #include "io/PlainLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -195,6 +196,23 @@ const char* unreadableKind(std::filesystem::file_type type) {
   }
 }
 
+// The words of a line after its keyword; for a face line, its corners.
+std::size_t wordsAfterKeyword(std::string_view line) {
+  std::size_t words = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const bool blank = std::isspace(static_cast<unsigned char>(line[i])) != 0;
+    const bool startsWord = i > 0 && !blank && std::isspace(static_cast<unsigned char>(line[i - 1])) != 0;
+    words += startsWord ? 1 : 0;
+  }
+  return words;
+}
+
+std::string counted(std::size_t count, const char* thing) {
+  return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+constexpr const char* kConvertHint = "convert the file with springview-import";
+
 std::string rangeText(const char* what, std::int32_t count) {
   if (count == 0) return std::string("the object has no ") + what;
   return std::string("valid ") + what + " are 1 to " + std::to_string(count);
@@ -252,6 +270,7 @@ int OBJ3D::load() {
 int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   sourceName_ = printable(sourceName);
   problemCount_ = 0;
+  passedOver_ = {};
   startMesh();
   lastKeyword_ = {};
   lineNumber_ = 0;
@@ -271,7 +290,37 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
                  problemCount_ - kMaxReportedProblems);
   }
   currentMesh().build();
+  summarisePassedOver();
   return 0;
+}
+
+// Said once per kind, after the load's own lines, on standard error: standard output keeps only the
+// lines the format defines.
+void OBJ3D::summarisePassedOver() {
+  const char* name = sourceName_.c_str();
+  if (passedOver_.longFaces > 0) {
+    std::fprintf(stderr, "%s: %s with more than three corners: only the first three were read; %s\n", name,
+                 counted(passedOver_.longFaces, "face line").c_str(), kConvertHint);
+  }
+  if (passedOver_.unreadFaces > 0) {
+    std::fprintf(stderr, "%s: %s skipped: not three corners written v/t/n or v//n; %s\n", name,
+                 counted(passedOver_.unreadFaces, "face line").c_str(), kConvertHint);
+  }
+  if (passedOver_.unknownKeywords > 0) {
+    std::fprintf(stderr, "%s: %s of unknown keywords skipped; %s\n", name,
+                 counted(passedOver_.unknownKeywords, "line").c_str(), kConvertHint);
+  }
+}
+
+void OBJ3D::summariseEmptyMesh() const {
+  const Object3D* mesh = objects[currentIndex].get();
+  const char* name = sourceName_.c_str();
+  if (mesh == nullptr || mesh->faces.length() == 0) {
+    std::fprintf(stderr, "%s: the mesh has no faces; %s\n", name, kConvertHint);
+  }
+  if (mesh == nullptr || mesh->normals.length() == 0) {
+    std::fprintf(stderr, "%s: the mesh has no normals; %s\n", name, kConvertHint);
+  }
 }
 
 // A line too long to read: only its start is at hand. A v or vn line still takes its number, so that
@@ -292,6 +341,7 @@ void OBJ3D::interpret(std::string_view line) {
   const KeywordEntry& entry = lookUp(keyword);
   if (entry.pattern == nullptr) {
     std::printf("keyword %s not found\n", shownKeyword(keyword).c_str());
+    ++passedOver_.unknownKeywords;
     return;
   }
   if (entry.handler != nullptr) (this->*entry.handler)(keyword, line);
@@ -404,7 +454,11 @@ int OBJ3D::onNormal(std::string_view keyword, std::string_view line) {
 // does every face and spring after it, so the mesh still gets them in file order.
 int OBJ3D::onFace(std::string_view keyword, std::string_view line) {
   std::string_view text[9];
-  if (readGroups(keyword, line, text) != LineRead::read) return 0;
+  if (const LineRead read = readGroups(keyword, line, text); read != LineRead::read) {
+    if (read == LineRead::unmatched) ++passedOver_.unreadFaces;
+    return 0;
+  }
+  if (wordsAfterKeyword(line) > 3) ++passedOver_.longFaces;
   auto index = [&](int group) { return integerFromText(text[group - 1]); };
   const PendingFace face{
       {index(1), index(4), index(7)}, {index(2), index(5), index(8)}, {index(3), index(6), index(9)}, lineNumber_};

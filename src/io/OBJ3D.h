@@ -66,6 +66,18 @@ class OBJ3D : public Object {
   // Lines skipped with a message on standard error during the last load.
   std::size_t problemCount() const { return problemCount_; }
 
+  // What the format made the last load pass over without a message of its own; summed up on standard
+  // error after the load, with a hint to convert the file.
+  struct PassedOver {
+    std::size_t longFaces = 0;        // face lines with more than three corners, read as their first three
+    std::size_t unreadFaces = 0;      // face lines that are not three corners with normals, skipped
+    std::size_t unknownKeywords = 0;  // lines of a keyword the format does not have
+  };
+  const PassedOver& passedOver() const { return passedOver_; }
+  // Says on standard error, with the same hint, when the mesh of the last load has no faces or no
+  // normals: a program that shows the mesh calls it, a file with bare vertices being no model to show.
+  void summariseEmptyMesh() const;
+
   std::unique_ptr<std::ifstream> input;
   std::map<std::string, LinePattern, std::less<>> patterns;
   std::map<std::string, LineHandler, std::less<>> handlers;
@@ -121,6 +133,7 @@ class OBJ3D : public Object {
   void reportUnresolved(std::int32_t index, const ElementNumbering::Lookup& found, std::int32_t count,
                         const Naming& naming);
   void report(std::size_t line, const std::string& message);
+  void summarisePassedOver();
 
   // patterns["#"], looked up once: map nodes stay where they are.
   const LinePattern* commentPattern_ = nullptr;
@@ -129,6 +142,7 @@ class OBJ3D : public Object {
   std::string sourceName_;
   std::size_t lineNumber_ = 0;
   std::size_t problemCount_ = 0;
+  PassedOver passedOver_;
   ElementNumbering vertexNumbers_;
   ElementNumbering normalNumbers_;
   std::vector<PendingFace> pendingFaces_;

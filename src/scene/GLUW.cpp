@@ -47,9 +47,10 @@ int GLUW::init() {
 // The reader is kept only once the file has been read, so a failed open leaves no half-made model.
 void GLUW::readModel() {
   auto reader = std::make_unique<OBJ3D>();
-  reader->open(kModelFileName);
+  reader->open(modelFileName);
   reader->load();
   reader->close();
+  reader->summariseEmptyMesh();
   simulation.settle();  // steps taken ahead may be stepping the model about to be replaced
   model = std::move(reader);
 }
@@ -64,8 +65,9 @@ void startScene(GLUW& scene) {
   scene.init();
 }
 
-std::unique_ptr<GLUW> startScene(int width, int height) {
+std::unique_ptr<GLUW> startScene(int width, int height, const std::string& modelFileName) {
   auto scene = std::make_unique<GLUW>();
+  scene->modelFileName = modelFileName;
   startScene(*scene);
   scene->resize(width, height);
   return scene;

@@ -1,4 +1,4 @@
-// The scene controller: owns the camera, the model read from "sphere_k.obj", the cloth and the
+// The scene controller: owns the camera, the model read from its model file, the cloth and the
 // drawer. It sets up the fixed-function state, advances and draws one frame per render, follows the
 // window size, turns Alt-drags and the wheel into camera changes, and reads the model again on request.
 // It never touches the window system; the host makes a GL context current around init, render and resize.
@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace sv {
 
@@ -71,6 +72,8 @@ class GLUW : public Object {
   std::unique_ptr<Cloth> cloth;
   std::unique_ptr<OBJ3D> model;
   std::unique_ptr<GLprim> prim;
+  // The model file init reads; a relative name is taken from the working directory.
+  std::string modelFileName = kModelFileName;
   // When set, a frame hands the next frame's mesh steps to a thread of their own as soon as the
   // mesh's positions are on their way to GL, so they run while the frame is drawn and rasterized;
   // the next render waits for them.
@@ -100,6 +103,6 @@ class GLUW : public Object {
 void startScene(GLUW& scene);
 // A new scene started so and given its client size, which an offscreen host knows from the start (a
 // window learns it from the window system after creation).
-std::unique_ptr<GLUW> startScene(int width, int height);
+std::unique_ptr<GLUW> startScene(int width, int height, const std::string& modelFileName = GLUW::kModelFileName);
 
 }  // namespace sv

@@ -115,15 +115,24 @@ class ViewerTest : public ::testing::TestWithParam<bool> {
   }
 
   // Starts the viewer in a fresh directory, with or without the model; leaks in the OpenGL driver are not ours.
-  // Under Wine, `console` gives it a console of its own, as a double-click does.
-  void start(bool withModel, const std::string& console = "") {
+  // A `named` model is copied (when it exists) into a folder of its own and named on the command line: by
+  // its full path on Linux, by a relative one under Wine, whose paths are drive paths. Under Wine,
+  // `console` gives it a console of its own, as a double-click does.
+  void start(bool withModel, const std::string& named = "", const std::string& console = "") {
     directory = fs::temp_directory_path() / "springview-e2e-XXXXXX";
     if (mkdtemp(directory.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     fs::copy(GetParam() ? SV_UNPACKED_ZIP : SV_MODEL_DIR, directory);  // Wine: the zip's springview.exe, model, README
     if (!withModel) fs::remove(fs::path(directory) / "sphere_k.obj");
+    std::string argument;
+    if (!named.empty()) {
+      fs::create_directory(fs::path(directory) / "models");
+      if (fs::exists(named)) fs::copy(named, fs::path(directory) / "models");
+      argument = " " + (GetParam() ? "" : directory + "/") + "models/" + fs::path(named).filename().string();
+    }
     viewer =
         spawn("env -C '" + directory + "' LSAN_OPTIONS=suppressions=" SV_LSAN_SUPPRESSIONS ":print_suppressions=0 " +
-                  wineEnvironment + (GetParam() ? SV_WINE " " + console + SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + " 2>'" +
+                  wineEnvironment + (GetParam() ? SV_WINE " " + console + SV_SPRINGVIEW_EXE : SV_SPRINGVIEW) + argument +
+                  " 2>'" +
                   directory + "/stderr.txt'",
               pid);
     fcntl(fileno(viewer), F_SETFL, O_NONBLOCK);
@@ -313,13 +322,31 @@ TEST_P(ViewerTest, KeysPlayPauseStepResetReloadAndQuitAndTheWheelZooms) {
 // Under Wine with a console of its own (as double-clicked) the reason also shows in a message box.
 TEST_P(ViewerTest, AMissingModelShowsTheReasonInABoxWhenTheConsoleIsTheProgramsOwn) {
   if (!GetParam()) GTEST_SKIP() << "a Windows matter";
-  start(false, "wineconsole ");
+  start(false, "", "wineconsole ");
   for (auto deadline = Clock::now() + 60s; (window = findBox()) == 0 && Clock::now() < deadline;) {
     std::this_thread::sleep_for(100ms);
   }
   ASSERT_NE(window, 0u) << "no message box";
   xdotool("mousemove --window " + std::to_string(window) + " 20 20 key Return");
   EXPECT_EQ(waitExit(30s), 1);
+}
+
+// From a folder without the shipped model: the model named on the command line is shown, and a missing
+// one ends the program with 1, named by the path that was tried.
+TEST_P(ViewerTest, ShowsTheModelNamedOnTheCommandLineAndNamesAMissingOne) {
+  start(false, SV_CUBE_MODEL);
+  const std::string cube = "vtx   =8\nnml   =6\nface  =12\nspring=18\n";
+  for (auto deadline = Clock::now() + 60s; Clock::now() < deadline && (output() != cube || window == 0);)
+    std::this_thread::sleep_for(10ms), window = findViewer();
+  EXPECT_EQ(output(), cube) << errors();
+  EXPECT_GT(count(settled(), isMesh), 1000) << "the cube";
+  requestClose();
+  EXPECT_EQ(waitExit(30s), 0) << errors();
+  TearDown();
+  start(false, "missing.obj");
+  EXPECT_EQ(waitExit(60s), 1);
+  EXPECT_NE(errors().find(GetParam() ? "missing.obj" : directory + "/models/missing.obj"), std::string::npos)
+      << errors();
 }
 
 INSTANTIATE_TEST_SUITE_P(Linux, ViewerTest, ::testing::Values(false));

@@ -38,6 +38,8 @@ const std::string kTMesh = "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 n-1,-0,-0 "
 std::string refused(int line, const char* keyword) {
   return "@:" + std::to_string(line) + ": '" + keyword + "' line does not read as three numbers; line skipped\n";
 }
+// The reader's summary of what the format passed over in silence, said once per kind after the load.
+std::string passedOver(const std::string& what) { return "@: " + what + "; convert the file with springview-import\n"; }
 const std::string kExample =
     "o t\nv 0 0 0\nv 1.0e999 0 0\nv .5 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nvn 1.0e999 0 0\nvn 0 1 0\n"
     "f 1//1 4//3 5//1\nk 1 4\nk 4 5\nk 1 2\nf 3//1 4//1 5//1\nf 1//2 4//1 5//1";
@@ -61,16 +63,19 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
        "@:2: vertex coordinate out of range; line skipped\n@:3: vertex coordinate out of range; line skipped\n"
        "@:4: normal coordinate out of range; line skipped\n"},
       {"o a\n#\n# text\n#v 1 2 3\n\n v 1 2 3\n\tv 1 2 3\ng g1\ng\nusemtl red\nmtllib x.mtl\nk 1\nk 1 x\n", ""},
-      {"o a\nf 1 2 3\nf 1/2 3/4 5/6\nf -1//1 2//1 3//1\nf 1//1 2//1\n", ""},
+      {"o a\nf 1 2 3\nf 1/2 3/4 5/6\nf -1//1 2//1 3//1\nf 1//1 2//1\n", "", "",
+       passedOver("4 face lines skipped: not three corners written v/t/n or v//n")},
       {"o a\nvt 0.5 0.5\ns 1\nV 1 2 3\nv1 1 2 3\n\x1b[2Jv 1\n\xff\xfe 1\nv\\x 1\n" + std::string("v\0w 1\n", 6) +
            std::string(100, 'x'),
        "",
        "keyword vt not found\nkeyword s not found\nkeyword V not found\nkeyword v1 not found\nkeyword "
        "\\x1b[2Jv not found\nkeyword \\xff\\xfe not found\nkeyword v\\\\x not found\nkeyword v\\x00w not found\n"
        "keyword " +
-           std::string(64, 'x') + "[... 36 more bytes] not found\n"},
+           std::string(64, 'x') + "[... 36 more bytes] not found\n",
+       passedOver("9 lines of unknown keywords skipped")},
       {kT + "f 1//1 2//2 3//3\nf 1/7/3 2/8/2 3/9/1 4/4/4\nk 3 1\nk 2.7 1\n",
-       kTMesh + "f0,1,2/0,1,2 f0,1,2/2,1,0 k2,0 k1,0 "},
+       kTMesh + "f0,1,2/0,1,2 f0,1,2/2,1,0 k2,0 k1,0 ", "",
+       passedOver("1 face line with more than three corners: only the first three were read")},
       {kT + "f 1// 2//2 3//3\nf //1 2//1 3//1\nf 1//1 2//1 4//1\nf 1//1 2//4 3//1\nk 1 -99999999999999999999\n"
             "f 99999999999999999999//1 2//1 3//1\nk 4294967297 1\n",
        kTMesh, "",
@@ -91,7 +96,7 @@ TEST(OBJ3DTest, LinesAsTheFormatReadsThem) {
        refused(2, "v") + refused(4, "v") + "@:5: spring names vertex 1, which line 4 dropped; spring skipped\n"},
       {"v 1 2 3\nk 1 1", "v5,10,15 k0,0 "},
       {"", ""},
-      {"x", "", "keyword x not found\n"},  // a file of one byte
+      {"x", "", "keyword x not found\n", passedOver("1 line of unknown keywords skipped")},  // a file of one byte
       {"v .5 0 0\nk 1 1\nv .5 0 0\n", "", "",
        refused(1, "v") + "@:2: spring names vertex 1, which line 1 dropped; spring skipped\n" + refused(3, "v")},
       {kExample, "v0,0,0 v5,0,0 v0,5,0 n-0,-0,-1 n-0,-1,-0 f0,1,2/0,1,0 k0,1 k1,2 ", "", kExampleSaid},

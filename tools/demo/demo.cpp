@@ -1,21 +1,33 @@
-// Runs the simulation without a window: loads sphere_k.obj if present (else a small built-in
-// mesh), advances mesh and cloth frame by frame and prints a few positions.
+// svdemo [--model FILE] [FRAMES]
+// Runs the simulation without a window: loads the model (by default sphere_k.obj in the working
+// directory), advances mesh and cloth frame by frame and prints a few positions.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
+#include "io/CommandLine.h"
 #include "io/OBJ3D.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : 20;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string modelPath, error;
+  if (!sv::CommandLine::takeModelOption(args, modelPath, error) || args.size() > 1) {
+    std::fprintf(stderr, "svdemo: %s\nusage: svdemo [--model FILE] [FRAMES]\n",
+                 error.empty() ? "too many arguments" : error.c_str());
+    return 2;
+  }
+  const int frames = args.empty() ? 20 : std::atoi(args[0].c_str());
   sv::seedRandom(1);
   sv::OBJ3D model;
   try {
-    model.open("sphere_k.obj");
+    model.open(modelPath);
     model.load();
     model.close();
+    model.summariseEmptyMesh();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "svdemo: %s\n", e.what());
     return 1;

@@ -1,9 +1,11 @@
-// snapshot [--frames N] [--seed S] [--size WxH] OUT.png
-// Renders frame N of the scene offscreen (no window, no display server) from "sphere_k.obj" in the
-// working directory, exactly as the viewer would after N paints, and writes it as a PNG.
+// snapshot [--frames N] [--seed S] [--size WxH] [--model FILE] OUT.png
+// Renders frame N of the scene offscreen (no window, no display server) from the model (by default
+// "sphere_k.obj" in the working directory), exactly as the viewer would after N paints, and writes it
+// as a PNG.
 #include "PngFile.h"
 #include "core/Random.h"
 #include "gl/OffscreenContext.h"
+#include "io/CommandLine.h"
 #include "io/ModelFileError.h"
 #include "scene/GLUW.h"
 
@@ -15,6 +17,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -22,7 +25,7 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: snapshot [--frames N] [--seed S] [--size WxH] OUT.png\n";
+constexpr const char* kUsage = "usage: snapshot [--frames N] [--seed S] [--size WxH] [--model FILE] OUT.png\n";
 
 struct Options {
   long frames = 1;
@@ -30,6 +33,7 @@ struct Options {
   int width = 512;
   int height = 512;
   std::string output;
+  std::string model;
 };
 
 bool parseNumber(const char* text, long low, long high, long& out) {
@@ -54,17 +58,21 @@ bool parseSize(const std::string& text, int& width, int& height) {
 
 // Returns an error text, or an empty string when the options are complete.
 std::string parse(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (std::string error; !sv::CommandLine::takeModelOption(args, options.model, error)) return error;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
     if (arg == "--frames" && hasValue) {
-      if (!parseNumber(argv[++i], 0, 1000000, options.frames)) return "--frames needs a whole number from 0 to 1000000";
+      if (!parseNumber(args[++i].c_str(), 0, 1000000, options.frames))
+        return "--frames needs a whole number from 0 to 1000000";
     } else if (arg == "--seed" && hasValue) {
       long seed = 0;
-      if (!parseNumber(argv[++i], 0, 4294967295L, seed)) return "--seed needs a whole number from 0 to 4294967295";
+      if (!parseNumber(args[++i].c_str(), 0, 4294967295L, seed))
+        return "--seed needs a whole number from 0 to 4294967295";
       options.seed = static_cast<unsigned long>(seed);
     } else if (arg == "--size" && hasValue) {
-      if (!parseSize(argv[++i], options.width, options.height)) return "--size needs WxH, each from 1 to 8192";
+      if (!parseSize(args[++i].c_str(), options.width, options.height)) return "--size needs WxH, each from 1 to 8192";
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown or incomplete option " + arg;
     } else if (options.output.empty()) {
@@ -111,7 +119,7 @@ int main(int argc, char** argv) {
   try {
     sv::seedRandom(static_cast<std::uint32_t>(options.seed));
     sv::OffscreenContext context(options.width, options.height);
-    const auto scene = sv::startScene(options.width, options.height);
+    const auto scene = sv::startScene(options.width, options.height, options.model);
     for (long frame = 0; frame < options.frames; ++frame) scene->render();
     sv::PngFile picture{options.width, options.height, context.readPixels()};
     // A window shows colour only; the clear colour's alpha of 0.5 would make the picture see-through.

@@ -9,8 +9,11 @@
 #include "platform/backend/X11Watch.h"
 #include "platform/state/WindowSystemState.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include <GLFW/glfw3.h>
 // clang-format off
@@ -135,12 +138,37 @@ void requestFormat(const PIXELFORMATDESCRIPTOR* format, bool exact) {
   glfwWindowHint(GLFW_STENCIL_BITS, exact ? format->cStencilBits : GLFW_DONT_CARE);
 }
 
+// The window's icon, which a task bar shows: the scene's green mesh, lit from the upper left, over its
+// blue background and white floor lines, drawn here so that the program needs no image file.
+void setIcon(GLFWwindow* native) {
+  constexpr int kSize = 48;
+  std::vector<unsigned char> pixels(kSize * kSize * 4, 255);
+  for (int y = 0; y < kSize; ++y) {
+    for (int x = 0; x < kSize; ++x) {
+      unsigned char* p = &pixels[static_cast<std::size_t>((y * kSize + x) * 4)];
+      const double dx = (x - 23.5) / 17, dy = (y - 21.5) / 17, d2 = dx * dx + dy * dy;
+      const bool floorLine = y > 38 && y % 4 == 0;
+      if (d2 < 1) {
+        const double light = 0.35 + 0.65 * std::max(0.0, (-dx - dy + std::sqrt(1 - d2)) / std::sqrt(3.0));
+        p[0] = 0, p[1] = static_cast<unsigned char>(255 * light), p[2] = 0;
+      } else if (!floorLine) {
+        p[0] = 0, p[1] = 0;
+      }
+    }
+  }
+  const GLFWimage image{kSize, kSize, pixels.data()};
+  glfwSetWindowIcon(native, 1, &image);
+}
+
 GLFWwindow* makeWindow(const WindowRecord& window, const PIXELFORMATDESCRIPTOR* format) {
   // Bit depths are preferences; when even the closest match is refused, anything with the same
   // buffering is taken, as Win32's ChoosePixelFormat returns the nearest format it has.
   for (bool exact : {true, false}) {
     glfwDefaultWindowHints();
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    // The X11 class that the desktop entry's StartupWMClass names, so a task bar puts the window under it.
+    glfwWindowHintString(GLFW_X11_CLASS_NAME, "springview");
+    glfwWindowHintString(GLFW_X11_INSTANCE_NAME, "springview");
     requestFormat(format, exact);
     int width = window.width > 0 ? window.width : 1;
     int height = window.height > 0 ? window.height : 1;
@@ -159,6 +187,7 @@ bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* forma
   GLFWwindow* native = makeWindow(window, format);
   if (native == nullptr) return false;
   glfwSetWindowUserPointer(native, window.handle);
+  setIcon(native);
   glfwSetWindowPos(native, window.x, window.y);
   glfwSetCursorPosCallback(native, onCursorMove);
   glfwSetMouseButtonCallback(native, onMouseButton);

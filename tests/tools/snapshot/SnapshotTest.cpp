@@ -50,14 +50,16 @@ TEST_F(SnapshotTest, ErrorsAreClearAndWriteNothing) {
     EXPECT_NE(output.find(says), std::string::npos) << arguments << ": " << output;
     EXPECT_EQ(output.find("vtx"), std::string::npos) << arguments << ": the model is not even read";
   };
-  for (const char* bad : {"", "--frames", "--frames -1 out.png", "--frames 2x out.png", "--size 0x10 out.png",
-                          "--size 640 out.png", "--seed 99999999999 out.png", "--colour red out.png", "a.png b.png"})
-    expectError(bad, 2, "usage: snapshot [--frames N] [--seed S] [--size WxH] OUT.png");
+  for (const char* bad :
+       {"", "--frames", "--frames -1 out.png", "--frames 2x out.png", "--size 0x10 out.png", "--size 640 out.png",
+        "--seed 99999999999 out.png", "--colour red out.png", "a.png b.png", "out.png --model"})
+    expectError(bad, 2, "usage: snapshot [--frames N] [--seed S] [--size WxH] [--model FILE] OUT.png");
   std::filesystem::create_directory("taken.png");
   for (const std::string path : {"no-such-directory/out.png", "taken.png"})
     expectError(path, 1, "snapshot: cannot write \"" + path + "\"");
   std::filesystem::remove("sphere_k.obj");
   expectError("out.png", 1, "sphere_k.obj");
+  expectError("--model elsewhere/m.obj out.png", 1, (std::filesystem::current_path() / "elsewhere/m.obj").string());
   EXPECT_FALSE(std::filesystem::exists("out.png"));
 }
 

@@ -1,0 +1,39 @@
+// The viewer's command line: what each kind of argument list asks for, and the model always named by
+// its absolute path. The tools' --model option is tried through snapshot.
+#include "io/CommandLine.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace sv {
+namespace {
+
+TEST(CommandLineTest, EachArgumentListAsksForOneThing) {
+  using Action = CommandLine::Action;
+  const std::filesystem::path here = std::filesystem::current_path();
+  auto in = [&](const char* name) { return (here / name).string(); };
+  const struct {
+    std::vector<std::string> arguments;
+    Action action;
+    std::string modelOrError;
+  } cases[] = {
+      {{}, Action::run, in("sphere_k.obj")},
+      {{"my model.obj"}, Action::run, in("my model.obj")},
+      {{in("m.obj")}, Action::run, in("m.obj")},
+      {{"--", "-odd.obj"}, Action::run, in("-odd.obj")},
+      {{"m.obj", "--help"}, Action::help, ""},
+      {{"--version", "-x"}, Action::version, ""},
+      {{"-x"}, Action::usageError, "unknown option -x"},
+      {{"a.obj", "b.obj"}, Action::usageError, "more than one model given: b.obj"},
+      {{""}, Action::usageError, "an empty model path"},
+  };
+  for (const auto& c : cases) {
+    const CommandLine line = CommandLine::parse(c.arguments);
+    EXPECT_EQ(line.action, c.action) << c.modelOrError;
+    EXPECT_EQ(c.action == Action::run ? line.modelPath : line.error, c.modelOrError);
+  }
+}
+
+}  // namespace
+}  // namespace sv
