@@ -20,16 +20,23 @@ using Kernel = void (*)(const DampedSpring* springs, const MeshParticle* particl
 
 void store(const Vec3D& f, double* at) { at[0] = f.x, at[1] = f.y, at[2] = f.z; }
 
-// The force on the spring's first end: dp = ((a.rest + a.displacement) - b.rest) - b.displacement.
-Vec3D forceOf(const DampedSpring& s, const MeshParticle* particles) {
+// One spring's dp = ((a.rest + a.displacement) - b.rest) - b.displacement and dv = a.velocity - b.velocity.
+void separation(const DampedSpring& s, const MeshParticle* particles, Vec3D& dp, Vec3D& dv) {
   const MeshParticle& a = particles[s.first];
   const MeshParticle& b = particles[s.second];
-  Vec3D dp;
   dp.set(a.restPosition);
   dp.add(a.displacement);
   dp.sub(b.restPosition);
   dp.sub(b.displacement);
-  return s.forceOnFirst(dp, a.velocity, b.velocity);
+  dv.set(a.velocity);
+  dv.sub(b.velocity);
+}
+
+// The force on the spring's first end.
+Vec3D forceOf(const DampedSpring& s, const MeshParticle* particles) {
+  Vec3D dp, dv;
+  separation(s, particles, dp, dv);
+  return DampedSpring::forceAlong(s.stiffness, s.damping, s.restLength, dv, dp);
 }
 
 void oneByOne(const DampedSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
@@ -37,26 +44,21 @@ void oneByOne(const DampedSpring* springs, const MeshParticle* particles, std::s
   for (std::size_t k = from; k < to; ++k) store(forceOf(springs[k], particles), forces + 3 * k);
 }
 
-// Two springs a lane each, their vectors gathered component by component.
+LaneVectors<Lanes2> lanes(const Vec3D& u, const Vec3D& v) { return {Lanes2{u.x, v.x}, Lanes2{u.y, v.y}, Lanes2{u.z, v.z}}; }
+
+// Two springs a lane each.
 void inPairs(const DampedSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
              double* forces) {
   std::size_t k = from;
   for (; k + 2 <= to; k += 2) {
-    LaneVectors<Lanes2> dp, dv;
-    Lanes2 stiffness, damping, restLength;
-    for (int j = 0; j < 2; ++j) {
-      const DampedSpring& s = springs[k + static_cast<std::size_t>(j)];
-      const MeshParticle& a = particles[s.first];
-      const MeshParticle& b = particles[s.second];
-      dp.x[j] = ((a.restPosition.x + a.displacement.x) - b.restPosition.x) - b.displacement.x;
-      dp.y[j] = ((a.restPosition.y + a.displacement.y) - b.restPosition.y) - b.displacement.y;
-      dp.z[j] = ((a.restPosition.z + a.displacement.z) - b.restPosition.z) - b.displacement.z;
-      dv.x[j] = a.velocity.x - b.velocity.x, dv.y[j] = a.velocity.y - b.velocity.y;
-      dv.z[j] = a.velocity.z - b.velocity.z;
-      stiffness[j] = s.stiffness, damping[j] = s.damping, restLength[j] = s.restLength;
-    }
+    const DampedSpring &s = springs[k], &t = springs[k + 1];
+    Vec3D dp[2], dv[2];
+    separation(s, particles, dp[0], dv[0]);
+    separation(t, particles, dp[1], dv[1]);
+    const LaneVectors<Lanes2> dpLanes = lanes(dp[0], dp[1]);
     LaneVectors<Lanes2> f;
-    DampedSpring::forceAlong(stiffness, damping, restLength, length(dp), dv, dp, f);
+    DampedSpring::forceAlong(Lanes2{s.stiffness, t.stiffness}, Lanes2{s.damping, t.damping},
+                             Lanes2{s.restLength, t.restLength}, length(dpLanes), lanes(dv[0], dv[1]), dpLanes, f);
     for (int j = 0; j < 2; ++j) {
       double* at = forces + 3 * (k + static_cast<std::size_t>(j));
       at[0] = f.x[j], at[1] = f.y[j], at[2] = f.z[j];
@@ -242,18 +244,23 @@ void SpringForces::compute(const Array<DampedSpring>& springs, const Array<MeshP
   kernelFor(width())(springs.data(), particles.data(), from, to, forces.data());
 }
 
+// The sum stays in registers over a particle's springs; a second end's force is negated by its sign
+// bits rather than a branch, since first and second ends follow each other at random.
 void SpringForces::gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end) const {
   const double* const f = forces.data();
   const std::uint32_t* const endAt = ends.data();
   for (std::size_t i = begin; i < end; ++i) {
     Vec3D& sum = particles[i].force;
+    __m128d xy = _mm_loadu_pd(&sum.x), z = _mm_load_sd(&sum.z);
     for (auto e = static_cast<std::size_t>(endStart[i]); e < static_cast<std::size_t>(endStart[i + 1]); ++e) {
       const double* at = f + 3 * (endAt[e] >> 1);
-      Vec3D force;
-      force.x = at[0], force.y = at[1], force.z = at[2];
-      if (endAt[e] & 1u) force.negate();
-      sum.add(force);
+      const __m128d sign =
+          _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(std::uint64_t{endAt[e] & 1u} << 63)));
+      xy = _mm_add_pd(xy, _mm_xor_pd(_mm_loadu_pd(at), sign));
+      z = _mm_add_sd(z, _mm_xor_pd(_mm_load_sd(at + 2), sign));
     }
+    _mm_storeu_pd(&sum.x, xy);
+    _mm_store_sd(&sum.z, z);
   }
 }
 
