@@ -28,11 +28,13 @@ class SpringForces : public Object {
   void build(const Array<DampedSpring>& springs, std::size_t particleCount);
   bool fits(const Array<DampedSpring>& springs, std::size_t particleCount) const;
 
-  // Springs from to to - 1; from a multiple of 8, so that threads never write one cache line's forces.
+  // The forces of springs from to to - 1, which the threads split at partBegin.
   void compute(const Array<DampedSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
                std::size_t to);
-  // The first spring of part `part` of `parts`, for splitting compute among threads.
+  // The first spring of part `part` of `parts`: a multiple of 8, so that the widest law never runs short
+  // inside a part, and in large meshes two threads' forces share no cache line.
   std::size_t partBegin(int part, int parts) const;
+  // Adds to the force of each particle from begin to end - 1 the forces of its springs, all computed.
   void gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end) const;
 
  private:
