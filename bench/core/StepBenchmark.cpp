@@ -6,7 +6,10 @@
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "core/WorkerPool.h"
+#include "GeodesicSphere.h"
+#include "ShippedModel.h"
 #include "mesh/Object3D.h"
+#include "mesh/SpringForces.h"
 
 #include <algorithm>
 #include <chrono>
@@ -265,6 +268,61 @@ BENCHMARK(BM_MeshStepNearThreshold)
     ->ArgsProduct({{1'000, 2'000, 4'000, 8'000, 16'000, 32'000, 64'000}, {0, 2}})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime();
+
+// A geodesic sphere of the given frequency through the add operations, as the reader would fill it.
+void fillSphere(Object3D& mesh, int frequency) {
+  const GeodesicSphere sphere(frequency, kShippedSphereRadius);
+  mesh.init();
+  for (const auto& p : sphere.positions) mesh.addVertex(p[0], p[1], p[2]);
+  for (const auto& n : sphere.normals) mesh.addNormal(n[0], n[1], n[2]);
+  for (const auto& f : sphere.faces) {
+    const FaceIndices corners{f[0] + 1, f[1] + 1, f[2] + 1};
+    mesh.addFace(corners, {}, corners);
+  }
+  for (const auto& [a, b] : sphere.edges) mesh.addSpring(a + 1, b + 1);
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  const int devNull = open("/dev/null", O_WRONLY);
+  if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
+  mesh.build();
+  std::fflush(stdout);
+  if (saved >= 0) dup2(saved, STDOUT_FILENO);
+  if (devNull >= 0) close(devNull);
+  if (saved >= 0) close(saved);
+}
+
+// The mesh step's passes on one thread, on spheres of the shipped size (frequency 10, 1,002 vertices),
+// 10k, 100k and 1M vertices, at each width of the spring law: the springs' forces, their sums per
+// particle, and the rest of a step (body forces, anchors and integration, the draws), which is a whole
+// step less the two. Best batches of thread CPU time, as above.
+void BM_MeshStepPasses(benchmark::State& state) {
+  WorkerPool::shared().setThreadCount(1);
+  SpringForces::setWidth(static_cast<int>(state.range(1)));
+  seedRandom(1);
+  Object3D mesh;
+  fillSphere(mesh, static_cast<int>(state.range(0)));
+  for (int i = 0; i < 3; ++i) mesh.step(0.1);
+  SpringForces forces;
+  forces.build(mesh.springs, mesh.particles.length());
+  const std::size_t springs = mesh.springs.length(), particles = mesh.particles.length();
+  double springSeconds = 0, gatherSeconds = 0, stepSeconds = 0;
+  for (auto _ : state) {
+    springSeconds = bestSeconds([&] { forces.compute(mesh.springs, mesh.particles, 0, springs); }, 5);
+    gatherSeconds = bestSeconds([&] { forces.gather(mesh.particles, 0, particles); }, 5);
+    stepSeconds = bestSeconds([&] { mesh.step(0.1); }, 5);
+  }
+  state.counters["width"] = SpringForces::width();
+  state.counters["springs_ms"] = springSeconds * 1e3;
+  state.counters["gather_ms"] = gatherSeconds * 1e3;
+  state.counters["rest_ms"] = (stepSeconds - springSeconds - gatherSeconds) * 1e3;
+  state.counters["step_ms"] = stepSeconds * 1e3;
+  state.counters["ns_per_spring"] = springSeconds * 1e9 / static_cast<double>(springs);
+  SpringForces::setWidth(SpringForces::widestOffered());
+}
+BENCHMARK(BM_MeshStepPasses)
+    ->ArgsProduct({{kShippedSphereFrequency, 32, 100, 316}, {1, 2, 4, 8}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 // The two parts of the floor on their own, for the record.
 void BM_FloorTrigAndDraw(benchmark::State& state) {

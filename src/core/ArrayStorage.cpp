@@ -22,10 +22,15 @@ std::size_t wholePages(std::size_t bytes) {
   return (bytes + page - 1) / page * page;
 }
 
+// The time step reads a large mesh's particles at scattered indices; in 4 KiB pages nearly every such
+// read also misses the address cache, in 2 MiB pages hardly any. Only a hint: the kernel may say no.
+void preferLargePages(void* pages, std::size_t bytes) { madvise(pages, wholePages(bytes), MADV_HUGEPAGE); }
+
 // Fresh pages from the kernel, zeroed.
 void* mapPages(std::size_t bytes) {
   void* pages = mmap(nullptr, wholePages(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (pages == MAP_FAILED) throw std::bad_alloc();
+  preferLargePages(pages, bytes);
   return pages;
 }
 
@@ -34,6 +39,7 @@ void* mapPages(std::size_t bytes) {
 void* growPages(void* pages, std::size_t from, std::size_t to) {
   void* grown = mremap(pages, wholePages(from), wholePages(to), MREMAP_MAYMOVE);
   if (grown == MAP_FAILED) throw std::bad_alloc();
+  preferLargePages(grown, to);
   return grown;
 }
 

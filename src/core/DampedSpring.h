@@ -3,28 +3,18 @@
 // the body that builds it.
 #pragma once
 
+#include "core/Lanes.h"
 #include "core/Vec3D.h"
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace sv {
 
 struct DampedSpring {
   // Below this length the direction of dp is too uncertain for the damping term, which divides by it.
   static constexpr double kDampingThreshold = 0.01;
-
-  // Two values, or two vectors a component of each per pair: one packed operation does what two
-  // scalar ones would, each half rounded as on its own, so the bits are those of the scalar operations.
-  using Pair = double __attribute__((vector_size(16)));
-  struct Pairs {
-    Pair x, y, z;
-  };
 
   // dp's direction times the signed force along it, F = -(k (len - L) + c (dv . dp) / len), where
   // len is dp's length: for the first end of a spring whose ends are dp apart (second to first) and
@@ -35,9 +25,9 @@ struct DampedSpring {
   // are those of normalize() and the law's divisions one by one, in two divisions instead of four.
   static Vec3D forceAlong(double stiffness, double damping, double restLength, const Vec3D& dv, const Vec3D& dp) {
     const double len = dp.length();
-    const Pair lengths = {len, len};
-    const Pair xy = Pair{dp.x, dp.y} / lengths;
-    const Pair zDamping = Pair{dp.z, damping * dv.dot(dp)} / lengths;
+    const Lanes2 lengths = {len, len};
+    const Lanes2 xy = Lanes2{dp.x, dp.y} / lengths;
+    const Lanes2 zDamping = Lanes2{dp.z, damping * dv.dot(dp)} / lengths;
     const double stretch = stiffness * (len - restLength);
     const double f = len > kDampingThreshold ? -(stretch + zDamping[1]) : -stretch;
     Vec3D along = dp;
@@ -50,19 +40,24 @@ struct DampedSpring {
     return along;
   }
 
-  // forceAlong for two springs at once, operation for operation: the same bits, with half the
-  // operations, and the two springs' long chains of a square root and divisions overlapping.
-  static Pairs forceAlong(Pair stiffness, Pair damping, Pair restLength, const Pairs& dv, const Pairs& dp) {
-    const Pair len = squareRoot(dp.x * dp.x + dp.y * dp.y + dp.z * dp.z);
-    const Pair dampingTerm = damping * (dv.x * dp.x + dv.y * dp.y + dv.z * dp.z) / len;
-    const Pair stretch = stiffness * (len - restLength);
-    const Pair threshold = {kDampingThreshold, kDampingThreshold};
-    const Pair force = len > threshold ? -(stretch + dampingTerm) : -stretch;
-    const Pair zero = {0.0, 0.0};
+  // forceAlong for two, four or eight springs at once, operation for operation, given len = |dp| per
+  // lane (whose square root the caller takes with its width's instruction): the same bits, with the
+  // springs' long chains of a square root and divisions overlapping.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"  // inlined into code of its lanes' target only; see Lanes.h
+  template <typename Lanes>
+  [[gnu::always_inline]] static void forceAlong(const Lanes& stiffness, const Lanes& damping, const Lanes& restLength,
+                                                const Lanes& len, const LaneVectors<Lanes>& dv,
+                                                const LaneVectors<Lanes>& dp, LaneVectors<Lanes>& force) {
+    const Lanes dampingTerm = damping * (dv.x * dp.x + dv.y * dp.y + dv.z * dp.z) / len;
+    const Lanes stretch = stiffness * (len - restLength);
+    const Lanes zero{};
+    const Lanes along = len > zero + kDampingThreshold ? -(stretch + dampingTerm) : -stretch;
     const auto nonZero = len != zero;
-    return {(nonZero ? dp.x / len : zero) * force, (nonZero ? dp.y / len : zero) * force,
-            (nonZero ? dp.z / len : zero) * force};
+    force = {(nonZero ? dp.x / len : zero) * along, (nonZero ? dp.y / len : zero) * along,
+             (nonZero ? dp.z / len : zero) * along};
   }
+#pragma GCC diagnostic pop
 
   // The force on the first end, whose position relative to the second end is dp; the second end takes
   // the same force negated.
@@ -78,15 +73,6 @@ struct DampedSpring {
   double stiffness = std::numeric_limits<double>::quiet_NaN();
   double damping = std::numeric_limits<double>::quiet_NaN();
   double restLength = std::numeric_limits<double>::quiet_NaN();
-
- private:
-  static Pair squareRoot(Pair x) {
-#if defined(__SSE2__)
-    return _mm_sqrt_pd(x);
-#else
-    return Pair{std::sqrt(x[0]), std::sqrt(x[1])};
-#endif
-  }
 };
 
 }  // namespace sv

@@ -40,17 +40,6 @@ void makeRoom(Array<T>& array, std::int32_t count) {
   if (static_cast<std::size_t>(count) >= array.length()) doubleLength(array);
 }
 
-// Two springs' vectors, a component of each per packed pair of DampedSpring's law for two.
-using Pair = DampedSpring::Pair;
-using Pairs = DampedSpring::Pairs;
-
-Pairs lanes(const Vec3D& u, const Vec3D& v) { return {Pair{u.x, v.x}, Pair{u.y, v.y}, Pair{u.z, v.z}}; }
-
-void store(const Pairs& from, Vec3D& u, Vec3D& v) {
-  u.x = from.x[0], u.y = from.y[0], u.z = from.z[0];
-  v.x = from.x[1], v.y = from.y[1], v.z = from.z[1];
-}
-
 Vec3D zeroVector() {
   Vec3D v;
   v.fill(0.0);
@@ -140,6 +129,7 @@ int Object3D::build() {
   for (std::size_t i = 0; i < particles.length() && i < kDisturbedParticles; ++i) {
     particles[i].displacement.x += kInitialDisturbance;
   }
+  meshSpringForces.build(springs, particles.length());
   buildBlocks(threadsOffered());
   return 0;
 }
@@ -149,42 +139,13 @@ std::size_t Object3D::blockBegin(int block) const {
   return particles.length() * static_cast<std::size_t>(block) / static_cast<std::size_t>(blockCount);
 }
 
-// A counting sort of the springs by the blocks of their ends; walking the springs in order keeps
-// each block's list ascending. Every end is a particle: the reader keeps them so, and both steps
-// read the ends' particles unchecked.
+// The particles' blocks; the springs' ends are listed per particle once for all block counts. Every
+// end is a particle: the reader keeps them so, and the step reads the ends' particles unchecked.
 void Object3D::buildBlocks(int blocks) {
   blockCount = blocks;
   blockParticles = particles.length();
-  blockSpringTotal = springs.length();
   windDraws.setLength(blockParticles);
-  Array<std::int32_t> blockOf(blockParticles);
-  for (int b = 0; b < blocks; ++b) {
-    for (std::size_t i = blockBegin(b); i < blockBegin(b + 1); ++i) blockOf[i] = b;
-  }
-  auto blocksOf = [&](const MeshSpring& s, int& first, int& second) {
-    first = blockOf[static_cast<std::size_t>(s.first)];
-    second = blockOf[static_cast<std::size_t>(s.second)];
-    if (second == first) second = -1;  // a spring inside one block is listed once
-  };
-  blockSpringStart.setLength(static_cast<std::size_t>(blocks) + 1);
-  for (std::int32_t& start : blockSpringStart) start = 0;
-  for (const MeshSpring& s : springs) {
-    int first, second;
-    blocksOf(s, first, second);
-    for (int b : {first, second}) {
-      if (b >= 0) ++blockSpringStart[static_cast<std::size_t>(b) + 1];
-    }
-  }
-  for (int b = 0; b < blocks; ++b) blockSpringStart[b + 1] += blockSpringStart[b];
-  blockSprings.setLength(static_cast<std::size_t>(blockSpringStart[blocks]));
-  Array<std::int32_t> next = blockSpringStart;
-  for (std::size_t k = 0; k < springs.length(); ++k) {
-    int first, second;
-    blocksOf(springs[k], first, second);
-    for (int b : {first, second}) {
-      if (b >= 0) blockSprings[static_cast<std::size_t>(next[b]++)] = static_cast<std::int32_t>(k);
-    }
-  }
+  if (!meshSpringForces.fits(springs, particles.length())) meshSpringForces.build(springs, particles.length());
 }
 
 int Object3D::step(double dt) { return advance(1, dt); }
@@ -211,11 +172,18 @@ int Object3D::advance(int steps, double dt) {
       for (int b = member; b < blockCount; b += team) pass(blockBegin(b), blockBegin(b + 1));
     });
   };
+  // Every spring's force on its own, then each particle's sum of its springs' forces in spring order;
+  // block -1 is the whole mesh on the calling thread.
   auto springsOfEveryBlock = [&] {
-    if (threads == 1) return applyMeshSprings();
-    pool.run([&](int member, int team) {
-      for (int block = member; block < blockCount; block += team) applyBlockSprings(block);
-    });
+    for (auto pass : {&Object3D::computeSpringForces, &Object3D::gatherSpringForces}) {
+      if (threads == 1) {
+        (this->*pass)(-1);
+        continue;
+      }
+      pool.run([&](int member, int team) {
+        for (int block = member; block < blockCount; block += team) (this->*pass)(block);
+      });
+    }
   };
 
   drawWinds();
@@ -247,63 +215,25 @@ void Object3D::drawWinds() {
 int Object3D::threadsOffered() { return WorkerPool::shared().threadCount(); }
 
 bool Object3D::blocksFit(int blocks) const {
-  return blockCount == blocks && blockParticles == particles.length() && blockSpringTotal == springs.length();
+  return blockCount == blocks && blockParticles == particles.length() &&
+         meshSpringForces.fits(springs, particles.length());
 }
 
-// The same sums in the same order as the serial spring loop, so the same bits for any thread count:
-// the block's springs in ascending order, each adding its force to the ends inside the block (a spring
-// across two blocks is computed by both, from the same positions, to the same bits).
-void Object3D::applyBlockSprings(int block) {
-  const std::size_t begin = blockBegin(block), end = blockBegin(block + 1);
-  MeshParticle* const ps = particles.data();
-  auto apply = [&](const MeshSpring& s, const Vec3D& f) {
-    auto inBlock = [&](std::int32_t i) {
-      return static_cast<std::size_t>(i) >= begin && static_cast<std::size_t>(i) < end;
-    };
-    if (inBlock(s.first)) ps[s.first].force.add(f);
-    if (inBlock(s.second)) {
-      Vec3D g = f;
-      g.negate();
-      ps[s.second].force.add(g);
-    }
-  };
-  forEachSpringForce(
-      static_cast<std::size_t>(blockSpringStart[block]), static_cast<std::size_t>(blockSpringStart[block + 1]),
-      [&](std::size_t e) -> const MeshSpring& { return springs[static_cast<std::size_t>(blockSprings[e])]; }, apply);
-}
-
-// apply(spring, force on its first end) for springAt(from) to springAt(to - 1) in order, the forces
-// taken two at a time.
-template <typename SpringAt, typename Apply>
-void Object3D::forEachSpringForce(std::size_t from, std::size_t to, SpringAt springAt, Apply apply) const {
-  std::size_t e = from;
-  for (; e + 2 <= to; e += 2) {
-    Vec3D f[2];
-    springForces(springAt(e), springAt(e + 1), f);
-    apply(springAt(e), f[0]);
-    apply(springAt(e + 1), f[1]);
+// Every spring pushes its two ends equally and oppositely along the line between them: first each
+// spring's force, on any thread, then each particle's sum in spring order, as one loop over the springs
+// adding into both ends would make it. Block -1 is every spring on the calling thread.
+void Object3D::computeSpringForces(int block) {
+  if (block < 0) {
+    if (!meshSpringForces.fits(springs, particles.length())) meshSpringForces.build(springs, particles.length());
+    return meshSpringForces.compute(springs, particles, 0, springs.length());
   }
-  if (e < to) apply(springAt(e), springForce(springAt(e)));
+  meshSpringForces.compute(springs, particles, meshSpringForces.partBegin(block, blockCount),
+                           meshSpringForces.partBegin(block + 1, blockCount));
 }
 
-// Two springs' forces at once: springForce's operations in its order.
-void Object3D::springForces(const MeshSpring& s, const MeshSpring& t, Vec3D* f) const {
-  const MeshParticle& a = particles[static_cast<std::size_t>(s.first)];
-  const MeshParticle& b = particles[static_cast<std::size_t>(s.second)];
-  const MeshParticle& c = particles[static_cast<std::size_t>(t.first)];
-  const MeshParticle& d = particles[static_cast<std::size_t>(t.second)];
-  const Pairs firstRest = lanes(a.restPosition, c.restPosition), firstShift = lanes(a.displacement, c.displacement);
-  const Pairs secondRest = lanes(b.restPosition, d.restPosition), secondShift = lanes(b.displacement, d.displacement);
-  const Pairs firstVelocity = lanes(a.velocity, c.velocity), secondVelocity = lanes(b.velocity, d.velocity);
-  auto separation = [&](Pair Pairs::*axis) {
-    return ((firstRest.*axis + firstShift.*axis) - secondRest.*axis) - secondShift.*axis;
-  };
-  const Pairs dp = {separation(&Pairs::x), separation(&Pairs::y), separation(&Pairs::z)};
-  const Pairs dv = {firstVelocity.x - secondVelocity.x, firstVelocity.y - secondVelocity.y,
-                    firstVelocity.z - secondVelocity.z};
-  const Pairs force = DampedSpring::forceAlong(Pair{s.stiffness, t.stiffness}, Pair{s.damping, t.damping},
-                                               Pair{s.restLength, t.restLength}, dv, dp);
-  store(force, f[0], f[1]);
+void Object3D::gatherSpringForces(int block) {
+  if (block < 0) return meshSpringForces.gather(particles, 0, particles.length());
+  meshSpringForces.gather(particles, blockBegin(block), blockBegin(block + 1));
 }
 
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
@@ -326,32 +256,6 @@ inline void Object3D::fetchTurnAhead(const TurnTable& turns, std::size_t i, std:
 inline void Object3D::applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell) {
   pushWithTurn(p.force, p.mass * kWindCoefficient, turn);
   p.force.y = (p.mass * kVerticalCoefficient) * swell;
-}
-
-// The force on the spring's first end, along the line between the ends; the second end gets its
-// negation.
-inline Vec3D Object3D::springForce(const MeshSpring& s) const {
-  const MeshParticle& a = particles[static_cast<std::size_t>(s.first)];
-  const MeshParticle& b = particles[static_cast<std::size_t>(s.second)];
-  Vec3D dp;
-  dp.set(a.restPosition);
-  dp.add(a.displacement);
-  dp.sub(b.restPosition);
-  dp.sub(b.displacement);
-  return s.forceOnFirst(dp, a.velocity, b.velocity);
-}
-
-// Every spring pushes its two ends equally and oppositely along the line between them.
-void Object3D::applyMeshSprings() {
-  MeshParticle* const ps = particles.data();
-  forEachSpringForce(
-      0, springs.length(), [&](std::size_t k) -> const MeshSpring& { return springs[k]; },
-      [&](const MeshSpring& s, const Vec3D& f) {
-        Vec3D g = f;
-        g.negate();
-        ps[s.first].force.add(f);
-        ps[s.second].force.add(g);
-      });
 }
 
 // The anchor spring (rest length 0) draws each particle back to its rest position; then the particle

@@ -10,6 +10,7 @@
 #include "core/Vec3D.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
+#include "mesh/SpringForces.h"
 
 #include <cstdint>
 
@@ -66,25 +67,20 @@ class Object3D : public Object {
   void applyBodyForces(std::size_t begin, std::size_t end, double swell);
   void fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const;
   static void applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell);
-  Vec3D springForce(const MeshSpring& s) const;
-  void springForces(const MeshSpring& s, const MeshSpring& t, Vec3D* f) const;
-  template <typename SpringAt, typename Apply>
-  void forEachSpringForce(std::size_t from, std::size_t to, SpringAt springAt, Apply apply) const;
-  void applyMeshSprings();
-  void applyBlockSprings(int block);
+  void computeSpringForces(int block);
+  void gatherSpringForces(int block);
   void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
   void endStepAndApplyNextBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
   static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
 
-  // For the threaded step: the particles in one block per thread, and each block's springs (those
-  // with an end in it) in ascending order, a spring across two blocks in both; the wind draws of a
-  // step, taken in particle order before the forces. Made by build for the threads on offer,
-  // and again by a step that finds the thread count or the mesh changed.
-  Array<std::int32_t> blockSpringStart;  // block b's springs: blockSprings[blockSpringStart[b] ...]
-  Array<std::int32_t> blockSprings;
+  // For the threaded step: the particles in one block per thread, and a share of the springs each;
+  // the wind draws of a step, taken in particle order before the forces. Made by build for the threads
+  // on offer, and again by a step that finds the thread count or the mesh changed.
   Array<std::uint32_t> windDraws;
   int blockCount = 0;
-  std::size_t blockParticles = 0, blockSpringTotal = 0;  // the mesh the blocks were made for
+  std::size_t blockParticles = 0;  // the mesh the blocks were made for
+  // The springs' forces apart, and for each particle the springs that add into it.
+  SpringForces meshSpringForces;
 };
 
 }  // namespace sv

@@ -1,12 +1,13 @@
 // Object3D: what the add operations store for the reader (coordinates scaled by 5, normals negated,
 // indices from 1-based to 0-based, arrays from 256 elements; growth, trimming and the report lines show
 // in the shipped model's test), and the step, serial, fused over many steps and threaded, against the
-// plain reference step to the last bit, on the shipped sphere, a 100k sphere and a mesh of awkward springs.
+// plain reference step to the last bit, at every width of the spring forces, on the shipped sphere, a 100k sphere and a mesh of awkward springs.
 #include "GeodesicSphere.h"
 #include "ShippedModel.h"
 #include "core/Random.h"
 #include "core/WorkerPool.h"
 #include "mesh/Object3D.h"
+#include "mesh/SpringForces.h"
 #include "support/Fingerprint.h"
 #include "support/ReferenceStep.h"
 #include "support/TestMeshes.h"
@@ -92,14 +93,20 @@ TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
       {"grid", grid, threshold, 1, 7, 40, {0.1, 0.0, 0.025}, 0xBAB64CCA16C0DDEAull},
       {"scattered, short steps", scattered(44, 70), threshold, 1, 44, 15, {0.0, 0.05, 0.1}, 0xD7541D625CF936C0ull}};
   for (const auto& c : cases) {
-    Object3D reference, mesh;
-    c.make(reference), c.make(mesh);
-    mesh.parallelFrom = c.parallelFrom;
+    Object3D reference;
+    c.make(reference);
     WorkerPool::shared().setThreadCount(c.threads);
     const std::uint64_t expected = afterFrames(reference, c.seed, c.frames, c.dts, true);
     EXPECT_EQ(expected, c.fingerprint) << c.mesh << std::hex << ": now 0x" << expected;
-    EXPECT_EQ(afterFrames(mesh, c.seed, c.frames, c.dts, false), expected) << c.mesh;
+    for (int width : {1, 2, 4, 8}) {  // the spring forces at every width this processor offers
+      SpringForces::setWidth(width);
+      Object3D mesh;
+      c.make(mesh);
+      mesh.parallelFrom = c.parallelFrom;
+      EXPECT_EQ(afterFrames(mesh, c.seed, c.frames, c.dts, false), expected) << c.mesh << ", width " << width;
+    }
   }
+  SpringForces::setWidth(SpringForces::widestOffered());
 }
 
 }  // namespace
