@@ -1,7 +1,8 @@
 // Object3D: what the add operations store for the reader (coordinates scaled by 5, normals negated,
 // indices from 1-based to 0-based, arrays from 256 elements; growth, trimming and the report lines show
-// in the shipped model's test), and the step, serial, fused over many steps and threaded, against the
-// plain reference step to the last bit, at every width of the spring forces, on the shipped sphere, a 100k sphere and a mesh of awkward springs.
+// in the shipped model's test), and the step, serial, fused over many steps and threaded, at every width
+// of the spring forces, against the plain reference step to the last bit, on the shipped sphere, a 100k
+// sphere and a mesh of awkward springs.
 #include "GeodesicSphere.h"
 #include "ShippedModel.h"
 #include "core/Random.h"
