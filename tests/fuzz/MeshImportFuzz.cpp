@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       reader.loadFrom(in, "fuzz.obj");
       const sv::OBJ3D::PassedOver& passed = reader.passedOver();
       const sv::Object3D& loaded = *reader.objects[0];
-      if (!sv::testing::isSoundMesh(reader) || reader.problemCount() != 0 || passed.longFaces != 0 ||
+      if (!sv::test::isSoundMesh(reader) || reader.problemCount() != 0 || passed.longFaces != 0 ||
           passed.unreadFaces != 0 || passed.unknownKeywords != 0 ||
           static_cast<std::size_t>(loaded.faceCount) != mesh.faces.size() ||
           loaded.springs.length() != mesh.springs.size()) {
