@@ -2,9 +2,9 @@
 // must be sound (see isSoundMesh). Every line of up to 300 bytes is also matched by each pattern the
 // reader applies, on the reader's engine (Boost.Regex) and on the standard library's ECMAScript
 // engine, the oracle: both must accept the same lines and capture the same groups.
+#include "RegexOracle.h"
 #include "io/OBJ3D.h"
 #include "io/ReaderHarness.h"
-#include "RegexOracle.h"
 
 #include <algorithm>
 #include <cstdlib>

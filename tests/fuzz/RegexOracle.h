@@ -9,8 +9,8 @@
 
 namespace sv::test {
 
-// Matches `pattern` at the start of `line`; `pattern` must stay where it is for the whole run. On a match, `groups` holds every group (empty for one
-// that took no part) and the result is true.
+// Matches `pattern` at the start of `line`; `pattern` must stay where it is for the whole run. On a match, `groups`
+// holds every group (empty for one that took no part) and the result is true.
 bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<std::string>& groups);
 
 }  // namespace sv::test

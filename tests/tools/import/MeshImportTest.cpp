@@ -42,7 +42,7 @@ TEST(MeshImportTest, ExportedShapesBecomeClosedMeshesTheReaderLoadsSilently) {
         EXPECT_NEAR(std::hypot(v[0], v[1], v[2]), 0.2, 1e-12) << "every corner on the shipped sphere's radius";
       }
     }
-    const auto loaded = test::loadText(mesh.toText("shape"));
+    const auto loaded = loadText(mesh.toText("shape"));
     EXPECT_EQ(loaded->out, counts);
     EXPECT_EQ(loaded->err, "");
   }
