@@ -11,6 +11,13 @@ namespace sv::platform {
 
 class KeyboardState {
  public:
+  // Each generic modifier key, then the physical keys it stands for.
+  static constexpr int kModifierGroups[3][5] = {
+      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, 0, 0},
+      {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0, 0},
+      {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
+  };
+
   void press(int virtualKey);
   void release(int virtualKey);
   bool isDown(int virtualKey) const;

@@ -24,6 +24,11 @@ WindowRecord* WindowSystemState::window(HWND handle) {
   return found == windows.end() ? nullptr : found->second.get();
 }
 
+WindowRecord* WindowSystemState::liveWindow(HWND handle) {
+  WindowRecord* record = window(handle);
+  return record != nullptr && record->alive ? record : nullptr;
+}
+
 WindowRecord* WindowSystemState::windowOfDeviceContext(HDC deviceContext) {
   if (deviceContext == nullptr) return nullptr;
   for (auto& [number, record] : windows) {

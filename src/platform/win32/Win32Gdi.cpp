@@ -46,7 +46,6 @@ BOOL WINAPI SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCR
   if (window->pixelFormat != 0 || window->native != nullptr || !isSupported(*request)) return FALSE;
   if (!sv::platform::backend::createNativeWindow(*window, request)) return FALSE;
   window->pixelFormat = format;
-  window->format = *request;
   return TRUE;
 }
 

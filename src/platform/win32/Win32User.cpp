@@ -42,16 +42,16 @@ void deliverSentMessages() {
   std::vector<MSG> pending;
   pending.swap(windowSystem().sentMessages);
   for (const MSG& message : pending) {
-    WindowRecord* record = windowSystem().window(message.hwnd);
-    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+    if (windowSystem().liveWindow(message.hwnd))
+      SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
   }
 }
 
 // Win32 DestroyWindow: WM_DESTROY, then WM_NCDESTROY, then the handle is gone. The window's OpenGL
 // context stays until wglDeleteContext but can no longer be made current.
 void destroyWindow(HWND window) {
-  WindowRecord* record = windowSystem().window(window);
-  if (record == nullptr || !record->alive) return;
+  WindowRecord* record = windowSystem().liveWindow(window);
+  if (record == nullptr) return;
   record->alive = false;
   if (windowSystem().capture == window) windowSystem().capture = nullptr;
   callProcedure(window, WM_DESTROY, 0, 0);
@@ -68,9 +68,22 @@ void destroyWindow(HWND window) {
   windowSystem().removeWindow(window);
 }
 
-WindowRecord* liveWindow(HWND window) {
-  WindowRecord* record = windowSystem().window(window);
-  return record != nullptr && record->alive ? record : nullptr;
+WindowRecord* liveWindow(HWND window) { return windowSystem().liveWindow(window); }
+
+// WM_NCCREATE, then WM_CREATE; false, with the window gone, when either refuses the creation.
+bool sendCreation(HWND window, const CREATESTRUCTA& create) {
+  const auto createParam = reinterpret_cast<LPARAM>(&create);
+  if (callProcedure(window, WM_NCCREATE, 0, createParam) == 0) {
+    if (WindowRecord* refused = liveWindow(window)) {
+      refused->alive = false;
+      callProcedure(window, WM_NCDESTROY, 0, 0);
+      windowSystem().removeWindow(window);
+    }
+    return false;
+  }
+  if (callProcedure(window, WM_CREATE, 0, createParam) != -1 && liveWindow(window) != nullptr) return true;
+  destroyWindow(window);
+  return false;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -110,14 +123,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
   if (isAtom(windowClass->lpszClassName) || windowClass->lpszClassName[0] == '\0') return 0;
   std::string key = classKey(windowClass->lpszClassName);
   if (windowSystem().windowClass(key) != nullptr) return 0;
-  WindowClassRecord record;
-  record.name = windowClass->lpszClassName;
-  record.style = windowClass->style;
-  record.procedure = windowClass->lpfnWndProc;
-  record.instance = windowClass->hInstance;
-  record.cursor = windowClass->hCursor;
-  record.background = windowClass->hbrBackground;
-  windowSystem().classes.emplace(key, record);
+  windowSystem().classes.emplace(key, WindowClassRecord{windowClass->lpfnWndProc});
   return windowSystem().nextAtom++;
 }
 
@@ -132,54 +138,26 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (windowClass == nullptr) return nullptr;
   WindowRecord& record = windowSystem().addWindow();
   record.procedure = windowClass->procedure;
-  record.classStyle = windowClass->style;
-  record.style = style;
   record.x = x;
   record.y = y;
   record.width = std::max(width, 0);
   record.height = std::max(height, 0);
-  HWND window = record.handle;
-
-  CREATESTRUCTA create{};
-  create.lpCreateParams = param;
-  create.hInstance = instance;
-  create.hMenu = menu;
-  create.hwndParent = parent;
-  create.cy = height;
-  create.cx = width;
-  create.y = y;
-  create.x = x;
-  create.style = static_cast<LONG>(style);
-  create.lpszName = windowName;
-  create.lpszClass = className;
-  create.dwExStyle = exStyle;
-  LPARAM createParam = reinterpret_cast<LPARAM>(&create);
-
-  if (callProcedure(window, WM_NCCREATE, 0, createParam) == 0) {
-    if (WindowRecord* refused = liveWindow(window)) {
-      refused->alive = false;
-      callProcedure(window, WM_NCDESTROY, 0, 0);
-      windowSystem().removeWindow(window);
-    }
-    return nullptr;
-  }
-  if (callProcedure(window, WM_CREATE, 0, createParam) == -1 || liveWindow(window) == nullptr) {
-    destroyWindow(window);
-    return nullptr;
-  }
+  const HWND window = record.handle;
+  const CREATESTRUCTA create{param, instance, menu,        parent,     height,    width,
+                             y,     x,        LONG(style), windowName, className, exStyle};
+  if (!sendCreation(window, create)) return nullptr;
   // A window whose creation set no pixel format gets its native window now, without OpenGL.
-  if (liveWindow(window)->native == nullptr &&
-      !sv::platform::backend::createNativeWindow(*liveWindow(window), nullptr)) {
+  WindowRecord* created = liveWindow(window);
+  if (created->native == nullptr && !sv::platform::backend::createNativeWindow(*created, nullptr)) {
     destroyWindow(window);
     return nullptr;
   }
   if (style & WS_VISIBLE) {
-    sv::platform::backend::showNativeWindow(*liveWindow(window));
-    liveWindow(window)->shown = true;
-    liveWindow(window)->invalid = true;
+    sv::platform::backend::showNativeWindow(*created);
+    created->invalid = true;
   }
   int clientWidth = 0, clientHeight = 0;
-  sv::platform::backend::clientSize(*liveWindow(window), clientWidth, clientHeight);
+  sv::platform::backend::clientSize(*created, clientWidth, clientHeight);
   callProcedure(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
   return liveWindow(window) != nullptr ? window : nullptr;
 }
