@@ -41,17 +41,13 @@ const WNDCLASSEXA& fillClassTemplate(HINSTANCE instance, const std::string& clas
   // The structure's own size: 48 only on 32-bit Windows; a 64-bit Windows refuses any other value.
   classTemplate.cbSize = sizeof(WNDCLASSEXA);
   classTemplate.style = CS_HREDRAW | CS_VREDRAW;
-  classTemplate.cbClsExtra = 0;
-  classTemplate.cbWndExtra = 0;
   classTemplate.hInstance = instance;
   classTemplate.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   classTemplate.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   // No background brush: BeginPaint's erase would otherwise fill the client area with it right over
   // the frame just swapped in, and the window would stay blank until the next paint.
   classTemplate.hbrBackground = nullptr;
-  classTemplate.lpszMenuName = nullptr;
   classTemplate.lpszClassName = className.c_str();
-  classTemplate.hIconSm = nullptr;
   return classTemplate;
 }
 

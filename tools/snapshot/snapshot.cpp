@@ -6,7 +6,6 @@
 #include "core/Random.h"
 #include "gl/OffscreenContext.h"
 #include "io/CommandLine.h"
-#include "io/ModelFileError.h"
 #include "scene/GLUW.h"
 
 #include <cerrno>
@@ -125,9 +124,6 @@ int main(int argc, char** argv) {
     // A window shows colour only; the clear colour's alpha of 0.5 would make the picture see-through.
     for (std::size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 0xFF;
     picture.write(options.output);
-  } catch (const sv::ModelFileError& e) {
-    std::fprintf(stderr, "snapshot: %s\n", e.what());
-    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "snapshot: %s\n", e.what());
     return 1;
