@@ -9,13 +9,9 @@ namespace sv::platform {
 
 namespace {
 
+// No cursor point, and a time for key messages only (their number).
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG made{};
-  made.hwnd = window;
-  made.message = message;
-  made.wParam = wParam;
-  made.lParam = lParam;  // no cursor point, and a time for key messages only (their number)
-  return made;
+  return MSG{window, message, wParam, lParam, 0, {}};
 }
 
 int buttonKey(UINT message) {
@@ -67,11 +63,7 @@ void inputMouseButton(HWND window, UINT message, int x, int y) {
 
 void inputKey(int virtualKey, bool down) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  if (down) {
-    windowSystem.keys.press(virtualKey);
-  } else {
-    windowSystem.keys.release(virtualKey);
-  }
+  windowSystem.keys.set(virtualKey, down);
   windowSystem.queue.postKeyChange(virtualKey, down);
 }
 

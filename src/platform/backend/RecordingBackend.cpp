@@ -79,10 +79,8 @@ bool waitEvents() {
 }
 
 bool waitEventsTimeout(double seconds) {
-  RecordingBackend& recording = RecordingBackend::instance();
-  ++recording.waits;
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  if (recording.onWait) recording.onWait();
+  waitEvents();
   return true;
 }
 

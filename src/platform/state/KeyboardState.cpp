@@ -9,12 +9,8 @@ namespace {
 bool inRange(int virtualKey) { return virtualKey > 0 && virtualKey < 256; }
 }  // namespace
 
-void KeyboardState::press(int virtualKey) {
-  if (inRange(virtualKey)) down[virtualKey] = true;
-}
-
-void KeyboardState::release(int virtualKey) {
-  if (inRange(virtualKey)) down[virtualKey] = false;
+void KeyboardState::set(int virtualKey, bool isDown) {
+  if (inRange(virtualKey)) down[virtualKey] = isDown;
 }
 
 bool KeyboardState::physicalDown(int virtualKey) const { return inRange(virtualKey) && down[virtualKey]; }

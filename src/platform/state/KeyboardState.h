@@ -18,8 +18,7 @@ class KeyboardState {
       {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
   };
 
-  void press(int virtualKey);
-  void release(int virtualKey);
+  void set(int virtualKey, bool isDown);
   bool isDown(int virtualKey) const;
   // Win32 form: bit 15 set while down. The toggle bit (bit 0) is not kept: the window reads bit 15 only.
   SHORT keyState(int virtualKey) const;

@@ -43,10 +43,6 @@ struct TimerRecord {
   std::chrono::steady_clock::time_point due;
 };
 
-struct ContextRecord {
-  HWND window = nullptr;
-};
-
 class WindowSystemState {
  public:
   static WindowSystemState& instance();
@@ -55,7 +51,8 @@ class WindowSystemState {
   // The window while it is alive (its destruction not begun), else null.
   WindowRecord* liveWindow(HWND handle);
   WindowRecord* windowOfDeviceContext(HDC deviceContext);
-  ContextRecord* context(HGLRC handle);
+  // The window a live context draws to, or null for a context that does not exist.
+  HWND contextWindow(HGLRC handle);
   WindowClassRecord* windowClass(const std::string& name);
 
   WindowRecord& addWindow();
@@ -72,7 +69,7 @@ class WindowSystemState {
 
   std::map<std::string, WindowClassRecord> classes;
   std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> windows;
-  std::map<std::uintptr_t, ContextRecord> contexts;
+  std::map<std::uintptr_t, HWND> contexts;  // each live context's window
   MessageQueue queue;
   // Size changes reported by the backend, delivered to their window procedures by the next GetMessageA
   // (Win32 sends them rather than posting them).

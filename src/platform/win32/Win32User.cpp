@@ -92,16 +92,13 @@ using Clock = std::chrono::steady_clock;
 // one, or now when the program is late by more than an interval: timer messages never pile up, and a
 // program slower than its timer gets the next one as soon as it asks.
 bool takeDueTimer(HWND window, UINT filterMin, UINT filterMax, MSG& out) {
-  MSG timerMessage{};
-  timerMessage.message = WM_TIMER;
+  const MSG timerMessage{nullptr, WM_TIMER, 0, 0, 0, {}};
   sv::platform::TimerRecord* timer = windowSystem().nextTimer(window);
   if (timer == nullptr || !sv::platform::messageMatches(timerMessage, nullptr, filterMin, filterMax)) return false;
   const Clock::time_point now = Clock::now();
   if (timer->due > now) return false;
   timer->due = std::max(timer->due + timer->interval, now);
-  timerMessage.hwnd = timer->window;
-  timerMessage.wParam = timer->id;
-  out = timerMessage;
+  out = MSG{timer->window, WM_TIMER, timer->id, 0, 0, {}};
   return true;
 }
 
@@ -244,19 +241,15 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (windowSystem().queue.take(window, filterMin, filterMax, *message, windowSystem().messageKeys)) return TRUE;
     int exitCode = 0;
     if (window == nullptr && windowSystem().queue.takeQuit(exitCode)) {
-      *message = MSG{};
-      message->message = WM_QUIT;
-      message->wParam = static_cast<WPARAM>(exitCode);
+      *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {}};
       return FALSE;
     }
-    MSG paint{};
-    paint.message = WM_PAINT;
-    if (messageMatches(paint, nullptr, filterMin, filterMax)) {
-      if (WindowRecord* invalid = windowSystem().firstInvalidWindow(window)) {
-        paint.hwnd = invalid->handle;
-        *message = paint;
-        return TRUE;
-      }
+    const MSG paint{nullptr, WM_PAINT, 0, 0, 0, {}};
+    WindowRecord* invalid =
+        messageMatches(paint, nullptr, filterMin, filterMax) ? windowSystem().firstInvalidWindow(window) : nullptr;
+    if (invalid != nullptr) {
+      *message = MSG{invalid->handle, WM_PAINT, 0, 0, 0, {}};
+      return TRUE;
     }
     if (takeDueTimer(window, filterMin, filterMax, *message)) return TRUE;
     if (!waitForInput(window)) return -1;
