@@ -21,14 +21,8 @@ namespace sv {
 
 namespace {
 
-const std::string kNumber =
-    "("
-    "[-]*[0-9]+\\.[0-9]+[eE]{1}[-+]?[0-9]+"
-    "|"
-    "[-]*[0-9]+\\.[0-9]+"
-    "|"
-    "[-]*[0-9]+"
-    ")";
+// With an exponent, with a fraction, or whole: the longest alternative first.
+const std::string kNumber = "([-]*[0-9]+\\.[0-9]+[eE]{1}[-+]?[0-9]+|[-]*[0-9]+\\.[0-9]+|[-]*[0-9]+)";
 // What a v and a vn line give, as messages name them.
 constexpr const char* kVertex = "vertex";
 constexpr const char* kNormal = "normal";
