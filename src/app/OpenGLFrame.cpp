@@ -56,20 +56,12 @@ bool isMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <=
 // The scene controller's button event code of a button message (WM_LBUTTONDOWN to WM_RBUTTONDBLCLK,
 // the only ones that reach it).
 std::int32_t buttonCode(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      return GLUW::kLeftDown;
-    case WM_LBUTTONUP:
-      return GLUW::kLeftUp;
-    case WM_LBUTTONDBLCLK:
-      return GLUW::kLeftDoubleClick;
-    case WM_RBUTTONDOWN:
-      return GLUW::kRightDown;
-    case WM_RBUTTONUP:
-      return GLUW::kRightUp;
-    default:  // WM_RBUTTONDBLCLK
-      return GLUW::kRightDoubleClick;
-  }
+  if (message == WM_LBUTTONDOWN) return GLUW::kLeftDown;
+  if (message == WM_LBUTTONUP) return GLUW::kLeftUp;
+  if (message == WM_LBUTTONDBLCLK) return GLUW::kLeftDoubleClick;
+  if (message == WM_RBUTTONDOWN) return GLUW::kRightDown;
+  if (message == WM_RBUTTONUP) return GLUW::kRightUp;
+  return GLUW::kRightDoubleClick;  // WM_RBUTTONDBLCLK
 }
 
 bool keyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }

@@ -88,15 +88,12 @@ std::string parse(int argc, char** argv, Options& options) {
 std::string checkWritable(const std::string& path) {
   const auto slash = path.rfind('/');
   const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  if (access(directory.c_str(), W_OK) != 0) {
-    return "cannot write \"" + path + "\": " + std::strerror(errno);
-  }
+  const std::string cannot = "cannot write \"" + path + "\": ";
+  if (access(directory.c_str(), W_OK) != 0) return cannot + std::strerror(errno);
   struct stat existing {};
-  if (stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return "cannot write \"" + path + "\": " + std::strerror(EISDIR);
-    if (access(path.c_str(), W_OK) != 0) return "cannot write \"" + path + "\": " + std::strerror(errno);
-  }
-  return "";
+  if (stat(path.c_str(), &existing) != 0) return "";
+  if (S_ISDIR(existing.st_mode)) return cannot + std::strerror(EISDIR);
+  return access(path.c_str(), W_OK) != 0 ? cannot + std::strerror(errno) : "";
 }
 
 }  // namespace

@@ -15,19 +15,10 @@ MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int buttonKey(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      return VK_LBUTTON;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      return VK_RBUTTON;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return VK_MBUTTON;
-    default:
-      return 0;
-  }
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) return VK_LBUTTON;
+  if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) return VK_RBUTTON;
+  if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) return VK_MBUTTON;
+  return 0;
 }
 
 bool isButtonDown(UINT message) {

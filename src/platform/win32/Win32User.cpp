@@ -20,6 +20,9 @@ namespace {
 
 WindowSystemState& windowSystem() { return WindowSystemState::instance(); }
 
+char applicationIcon;
+char arrowCursor;
+
 // Win32 class names compare without regard to case.
 std::string classKey(LPCSTR name) {
   std::string key(name);
@@ -381,11 +384,6 @@ BOOL WINAPI ReleaseCapture(void) {
 // key message sees the modifiers held when it was typed. VK_SHIFT, VK_CONTROL and VK_MENU cover both
 // keys of their kind; VK_MENU counts Super too.
 SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().messageKeys.keyState(virtualKey); }
-
-namespace {
-char applicationIcon;
-char arrowCursor;
-}  // namespace
 
 // Stock icons only (no module): IDI_APPLICATION. The backend shows the system's default icon.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
