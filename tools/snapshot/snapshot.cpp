@@ -28,7 +28,7 @@ constexpr const char* kUsage = "usage: snapshot [--frames N] [--seed S] [--size 
 
 struct Options {
   long frames = 1;
-  unsigned long seed = 1;
+  long seed = 1;
   int width = 512;
   int height = 512;
   std::string output;
@@ -66,10 +66,8 @@ std::string parse(int argc, char** argv, Options& options) {
       if (!parseNumber(args[++i].c_str(), 0, 1000000, options.frames))
         return "--frames needs a whole number from 0 to 1000000";
     } else if (arg == "--seed" && hasValue) {
-      long seed = 0;
-      if (!parseNumber(args[++i].c_str(), 0, 4294967295L, seed))
+      if (!parseNumber(args[++i].c_str(), 0, 4294967295L, options.seed))
         return "--seed needs a whole number from 0 to 4294967295";
-      options.seed = static_cast<unsigned long>(seed);
     } else if (arg == "--size" && hasValue) {
       if (!parseSize(args[++i].c_str(), options.width, options.height)) return "--size needs WxH, each from 1 to 8192";
     } else if (arg.size() > 1 && arg[0] == '-') {
