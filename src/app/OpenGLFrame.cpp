@@ -41,17 +41,13 @@ const WNDCLASSEXA& fillClassTemplate(HINSTANCE instance, const std::string& clas
   // The structure's own size: 48 only on 32-bit Windows; a 64-bit Windows refuses any other value.
   classTemplate.cbSize = sizeof(WNDCLASSEXA);
   classTemplate.style = CS_HREDRAW | CS_VREDRAW;
-  classTemplate.cbClsExtra = 0;
-  classTemplate.cbWndExtra = 0;
   classTemplate.hInstance = instance;
   classTemplate.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
   classTemplate.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   // No background brush: BeginPaint's erase would otherwise fill the client area with it right over
   // the frame just swapped in, and the window would stay blank until the next paint.
   classTemplate.hbrBackground = nullptr;
-  classTemplate.lpszMenuName = nullptr;
   classTemplate.lpszClassName = className.c_str();
-  classTemplate.hIconSm = nullptr;
   return classTemplate;
 }
 
@@ -60,20 +56,12 @@ bool isMouseMessage(UINT message) { return message >= WM_MOUSEMOVE && message <=
 // The scene controller's button event code of a button message (WM_LBUTTONDOWN to WM_RBUTTONDBLCLK,
 // the only ones that reach it).
 std::int32_t buttonCode(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-      return GLUW::kLeftDown;
-    case WM_LBUTTONUP:
-      return GLUW::kLeftUp;
-    case WM_LBUTTONDBLCLK:
-      return GLUW::kLeftDoubleClick;
-    case WM_RBUTTONDOWN:
-      return GLUW::kRightDown;
-    case WM_RBUTTONUP:
-      return GLUW::kRightUp;
-    default:  // WM_RBUTTONDBLCLK
-      return GLUW::kRightDoubleClick;
-  }
+  if (message == WM_LBUTTONDOWN) return GLUW::kLeftDown;
+  if (message == WM_LBUTTONUP) return GLUW::kLeftUp;
+  if (message == WM_LBUTTONDBLCLK) return GLUW::kLeftDoubleClick;
+  if (message == WM_RBUTTONDOWN) return GLUW::kRightDown;
+  if (message == WM_RBUTTONUP) return GLUW::kRightUp;
+  return GLUW::kRightDoubleClick;  // WM_RBUTTONDBLCLK
 }
 
 bool keyDown(int virtualKey) { return GetKeyState(virtualKey) < 0; }

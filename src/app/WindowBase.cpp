@@ -13,7 +13,6 @@ WindowBase::WindowBase(const std::string& title, const WNDCLASSEXA& classDescrip
   windowClass = classDescription;
   windowClass.lpfnWndProc = routeMessage;
   handle = nullptr;
-  created = 0;
 }
 
 int WindowBase::registerClass() { return RegisterClassExA(&windowClass) != 0 ? 0 : -1; }

@@ -32,14 +32,7 @@ LiveTasks& liveTasks() {
 void BackgroundTask::finishAll() {
   LiveTasks& live = liveTasks();
   const std::lock_guard<std::mutex> lock(live.mutex);
-  for (BackgroundTask* task : live.tasks) {
-    std::unique_lock<std::mutex> taskLock(task->mutex_);
-    task->waitForIdle(taskLock);
-    task->stopping_ = true;
-    taskLock.unlock();
-    task->wake_.notify_one();
-    task->thread_.join();  // from here on its owner's jobs run in turn
-  }
+  for (BackgroundTask* task : live.tasks) task->stopThread();  // from here on its owner's jobs run in turn
 }
 
 BackgroundTask::BackgroundTask() {
@@ -62,6 +55,10 @@ BackgroundTask::~BackgroundTask() {
     const std::lock_guard<std::mutex> lock(live.mutex);
     live.tasks.erase(std::remove(live.tasks.begin(), live.tasks.end(), this), live.tasks.end());
   }
+  stopThread();
+}
+
+void BackgroundTask::stopThread() {
   {
     std::unique_lock<std::mutex> lock(mutex_);
     waitForIdle(lock);

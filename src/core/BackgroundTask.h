@@ -34,6 +34,7 @@ class BackgroundTask : public Object {
  private:
   static void finishAll();  // at exit: lets every job in flight end and starts no other
   void run();
+  void stopThread();                                     // after the job in flight
   void waitForIdle(std::unique_lock<std::mutex>& lock);  // until no job waits or runs
   void takeError(std::unique_lock<std::mutex>& lock);    // throws the last job's error, if any
 

@@ -7,8 +7,6 @@
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
 
-#include <cstdint>
-
 namespace sv {
 
 // force = (strength, 0, 0) turned about the y axis by a heading of the turn table; y stays 0 for the
@@ -20,13 +18,11 @@ inline void pushWithTurn(Vec3D& force, double strength, const TurnTable::SinCos&
   force.rotateBySinCos(turn.sin, turn.cos, kTurningAxis);
 }
 
-// The same, turned by the angle of a random draw: rotate(angleOf(draw), axis).
-inline void pushWithHeading(Vec3D& force, double strength, std::uint32_t draw) {
-  pushWithTurn(force, strength, TurnTable::instance().forDraw(draw));
+// The same, turned by the angle of one random draw per call, so a body that calls it per particle
+// draws in particle order.
+inline void pushWithRandomHeading(Vec3D& force, double strength) {
+  pushWithTurn(force, strength, TurnTable::instance().forDraw(nextRandom()));
 }
-
-// One draw per call, so a body that calls it per particle draws in particle order.
-inline void pushWithRandomHeading(Vec3D& force, double strength) { pushWithHeading(force, strength, nextRandom()); }
 
 // Velocity first, then position from the new velocity. The returned "acceleration" is force * dt /
 // mass, and it is scaled by dt once more before it reaches the velocity: a force changes the velocity

@@ -37,7 +37,6 @@ inline constexpr Enum kUnsignedByte = 0x1401;
 inline constexpr Enum kPackAlignment = 0x0D05;
 inline constexpr Enum kUnsignedInt = 0x1405;
 inline constexpr Enum kFloat = 0x1406;
-inline constexpr Enum kDouble = 0x140A;
 inline constexpr Enum kVertexArray = 0x8074;
 inline constexpr Enum kNormalArray = 0x8075;
 inline constexpr Enum kArrayBuffer = 0x8892;
@@ -71,8 +70,6 @@ void rotated(Double angle, Double x, Double y, Double z);
 void begin(Enum mode);
 void end();
 void color3f(Float red, Float green, Float blue);
-void vertex3d(Double x, Double y, Double z);
-void normal3d(Double x, Double y, Double z);
 
 // Client-side vertex arrays (GL 1.1): the pointers must stay valid until the draw call returns.
 void enableClientState(Enum array);

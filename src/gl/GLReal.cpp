@@ -26,16 +26,12 @@ static_assert(kDepthTest == GL_DEPTH_TEST && kLighting == GL_LIGHTING && kLight0
 static_assert(kAmbient == GL_AMBIENT && kDiffuse == GL_DIFFUSE);
 static_assert(kModelview == GL_MODELVIEW && kProjection == GL_PROJECTION && kRgba == GL_RGBA);
 static_assert(kUnsignedByte == GL_UNSIGNED_BYTE && kPackAlignment == GL_PACK_ALIGNMENT && kNoError == GL_NO_ERROR);
-static_assert(kUnsignedInt == GL_UNSIGNED_INT && kDouble == GL_DOUBLE);
+static_assert(kUnsignedInt == GL_UNSIGNED_INT && kFloat == GL_FLOAT);
 static_assert(kVertexArray == GL_VERTEX_ARRAY && kNormalArray == GL_NORMAL_ARRAY);
 static_assert(kColorBufferBit == GL_COLOR_BUFFER_BIT && kDepthBufferBit == GL_DEPTH_BUFFER_BIT);
-static_assert(kFloat == GL_FLOAT && sizeof(Uint) == sizeof(GLuint) && sizeof(Sizeiptr) == sizeof(void*));
+static_assert(sizeof(Uint) == sizeof(GLuint) && sizeof(Sizeiptr) == sizeof(void*));
 
 namespace {
-
-// The values of GL 1.5 and of GL_ARB_vertex_buffer_object alike; not every system's gl.h has them.
-static_assert(kArrayBuffer == 0x8892 && kElementArrayBuffer == 0x8893);
-static_assert(kStaticDraw == 0x88E4 && kDynamicDraw == 0x88E8);
 
 struct BufferEntryPoints {
   void(APIENTRY* gen)(Sizei, Uint*) = nullptr;
@@ -86,8 +82,6 @@ void rotated(Double angle, Double x, Double y, Double z) { glRotated(angle, x, y
 void begin(Enum mode) { glBegin(mode); }
 void end() { glEnd(); }
 void color3f(Float red, Float green, Float blue) { glColor3f(red, green, blue); }
-void vertex3d(Double x, Double y, Double z) { glVertex3d(x, y, z); }
-void normal3d(Double x, Double y, Double z) { glNormal3d(x, y, z); }
 
 void enableClientState(Enum array) { glEnableClientState(array); }
 void disableClientState(Enum array) { glDisableClientState(array); }

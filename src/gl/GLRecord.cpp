@@ -42,8 +42,8 @@ BufferObjects& bufferObjects() {
   return objects;
 }
 
-// The client arrays as the drawing set them up; only three-component double and float arrays are read
-// back, from client memory or from the buffer object bound when the pointer was set.
+// The client arrays as the drawing set them up; only three-component float arrays are read back, from
+// client memory or from the buffer object bound when the pointer was set.
 struct ClientArray {
   bool enabled = false;
   Int size = 0;
@@ -52,9 +52,7 @@ struct ClientArray {
   const void* pointer = nullptr;
   Uint buffer = 0;
 
-  bool readable() const {
-    return enabled && size == 3 && (type == kDouble || type == kFloat) && (pointer != nullptr || buffer != 0);
-  }
+  bool readable() const { return enabled && size == 3 && type == kFloat && (pointer != nullptr || buffer != 0); }
   // Where the element at offset bytes starts; null past the end of a buffer object, which reads as NaN.
   const unsigned char* source(std::size_t offset, std::size_t bytes) const {
     if (buffer == 0) return static_cast<const unsigned char*>(pointer) + offset;
@@ -64,16 +62,11 @@ struct ClientArray {
     return found == storage.end() || start + bytes > found->second.size() ? nullptr : found->second.data() + start;
   }
   void append(std::vector<double>& out, std::size_t index) const {
-    const std::size_t component = type == kDouble ? sizeof(double) : sizeof(float);
-    const std::size_t step = stride == 0 ? 3 * component : static_cast<std::size_t>(stride);
-    const unsigned char* at = source(index * step, 3 * component);
-    for (std::size_t c = 0; c < 3; ++c) {
-      double value = std::numeric_limits<double>::quiet_NaN();
-      float single = 0;
-      if (at != nullptr && type == kDouble) std::memcpy(&value, at + c * component, component);
-      if (at != nullptr && type == kFloat) std::memcpy(&single, at + c * component, component), value = single;
-      out.push_back(value);
-    }
+    const std::size_t step = stride == 0 ? sizeof(Float[3]) : static_cast<std::size_t>(stride);
+    Float point[3] = {};
+    const unsigned char* at = source(index * step, sizeof point);
+    if (at != nullptr) std::memcpy(point, at, sizeof point);
+    for (Float c : point) out.push_back(at != nullptr ? c : std::numeric_limits<double>::quiet_NaN());
   }
 };
 
@@ -132,8 +125,6 @@ void rotated(Double angle, Double x, Double y, Double z) { record("glRotated", {
 void begin(Enum mode) { record("glBegin", {double(mode)}); }
 void end() { record("glEnd", {}); }
 void color3f(Float red, Float green, Float blue) { record("glColor3f", {red, green, blue}); }
-void vertex3d(Double x, Double y, Double z) { record("glVertex3d", {x, y, z}); }
-void normal3d(Double x, Double y, Double z) { record("glNormal3d", {x, y, z}); }
 
 void enableClientState(Enum array) {
   record("glEnableClientState", {double(array)});

@@ -45,21 +45,11 @@ OffscreenContext::OffscreenContext(int width, int height) : width_(width), heigh
   EGLDisplay display = openDisplay();
   display_ = display;
   try {
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
-                                       EGL_PBUFFER_BIT,
-                                       EGL_RENDERABLE_TYPE,
-                                       EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE,
-                                       8,
-                                       EGL_GREEN_SIZE,
-                                       8,
-                                       EGL_BLUE_SIZE,
-                                       8,
-                                       EGL_ALPHA_SIZE,
-                                       8,
-                                       EGL_DEPTH_SIZE,
-                                       24,
-                                       EGL_NONE};
+    // clang-format off
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+                                       EGL_DEPTH_SIZE, 24, EGL_NONE};
+    // clang-format on
     EGLConfig config = nullptr;
     EGLint found = 0;
     if (!eglChooseConfig(display, configAttributes, &config, 1, &found) || found < 1) {

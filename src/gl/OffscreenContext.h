@@ -23,9 +23,6 @@ class OffscreenContext {
   OffscreenContext(const OffscreenContext&) = delete;
   OffscreenContext& operator=(const OffscreenContext&) = delete;
 
-  int width() const { return width_; }
-  int height() const { return height_; }
-
   // The colour buffer as RGBA bytes, top row first (as a picture is stored, not as GL counts rows).
   std::vector<std::uint8_t> readPixels() const;
 

@@ -21,14 +21,8 @@ namespace sv {
 
 namespace {
 
-const std::string kNumber =
-    "("
-    "[-]*[0-9]+\\.[0-9]+[eE]{1}[-+]?[0-9]+"
-    "|"
-    "[-]*[0-9]+\\.[0-9]+"
-    "|"
-    "[-]*[0-9]+"
-    ")";
+// With an exponent, with a fraction, or whole: the longest alternative first.
+const std::string kNumber = "([-]*[0-9]+\\.[0-9]+[eE]{1}[-+]?[0-9]+|[-]*[0-9]+\\.[0-9]+|[-]*[0-9]+)";
 // What a v and a vn line give, as messages name them.
 constexpr const char* kVertex = "vertex";
 constexpr const char* kNormal = "normal";
@@ -177,23 +171,12 @@ void forEachLine(std::istream& in, Each&& each, TooLong&& tooLong) {
 // A device is refused before it is opened: many never end (/dev/zero, a terminal), and opening some acts.
 const char* unreadableKind(std::filesystem::file_type type) {
   using Type = std::filesystem::file_type;
-  switch (type) {
-    case Type::directory:
-      return "a directory";
-    case Type::character:
-      return "a character device, not a file";
-    case Type::block:
-      return "a block device, not a file";
-    case Type::socket:
-      return "a socket, not a file";
-    case Type::regular:
-    case Type::fifo:
-    case Type::not_found:
-    case Type::none:
-      return nullptr;
-    default:
-      return "not a regular file";
-  }
+  if (type == Type::regular || type == Type::fifo || type == Type::not_found || type == Type::none) return nullptr;
+  if (type == Type::directory) return "a directory";
+  if (type == Type::character) return "a character device, not a file";
+  if (type == Type::block) return "a block device, not a file";
+  if (type == Type::socket) return "a socket, not a file";
+  return "not a regular file";
 }
 
 // The words of a line after its keyword; for a face line, its corners.
@@ -275,15 +258,7 @@ int OBJ3D::loadFrom(std::istream& in, const std::string& sourceName) {
   lastKeyword_ = {};
   lineNumber_ = 0;
   forEachLine(
-      in,
-      [this](std::string_view line) {
-        ++lineNumber_;
-        interpret(line);
-      },
-      [this](std::string_view start) {
-        ++lineNumber_;
-        skipLongLine(start);
-      });
+      in, [this](std::string_view line) { interpret(line); }, [this](std::string_view start) { skipLongLine(start); });
   commitPendingElements();
   if (problemCount_ > kMaxReportedProblems) {
     std::fprintf(stderr, "%s: %zu more skipped lines not shown\n", sourceName_.c_str(),
@@ -326,15 +301,17 @@ void OBJ3D::summariseEmptyMesh() const {
 // A line too long to read: only its start is at hand. A v or vn line still takes its number, so that
 // the numbers of later lines do not shift, and whoever names it hears that this line dropped it.
 void OBJ3D::skipLongLine(std::string_view start) {
+  ++lineNumber_;
   report(lineNumber_, "line longer than " + std::to_string(kMaxLineLength) + " bytes; line skipped");
   const std::string_view keyword = keywordOf(start);
   if (keyword == "v") vertexNumbers_.drop(lineNumber_);
   if (keyword == "vn") normalNumbers_.drop(lineNumber_);
 }
 
-// One line: keyword, comment test, table look-ups, line operation. Only a keyword that starts with
-// '#' can match the comment pattern, so the others skip that match.
+// One line: its number, keyword, comment test, table look-ups, line operation. Only a keyword that
+// starts with '#' can match the comment pattern, so the others skip that match.
 void OBJ3D::interpret(std::string_view line) {
+  ++lineNumber_;
   const std::string_view keyword = keywordOf(line);
   if (keyword.empty()) return;
   if (keyword.front() == '#' && commentPattern_->matchAtStart(keyword)) return;
@@ -369,8 +346,7 @@ OBJ3D::LineRead OBJ3D::readGroups(std::string_view keyword, std::string_view lin
   if (readPlainLine(entry.shape, keyword, line, groups)) return LineRead::read;
   if (!entry.pattern->matchAtStart(line)) {
     if (!entry.pattern->gaveUp()) return LineRead::unmatched;
-    std::string message = "'";
-    report(lineNumber_, message.append(keyword).append("' line is too costly to match; line skipped"));
+    report(lineNumber_, "'" + std::string(keyword) + "' line is too costly to match; line skipped");
     return LineRead::givenUp;
   }
   for (std::size_t g = 0; g < groups.size(); ++g) groups[g] = entry.pattern->group(g + 1);
@@ -423,9 +399,8 @@ void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_vi
                       AddPoint add) {
   std::string_view text[3];
   if (const LineRead read = readGroups(keyword, line, text); read != LineRead::read) {
-    std::string message = "'";
     if (read == LineRead::unmatched) {
-      report(lineNumber_, message.append(keyword).append("' line does not read as three numbers; line skipped"));
+      report(lineNumber_, "'" + std::string(keyword) + "' line does not read as three numbers; line skipped");
     }
     numbers.drop(lineNumber_);
     return;

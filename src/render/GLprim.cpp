@@ -130,8 +130,7 @@ void GLprim::uploadFaces(const Object3D& mesh) {
       corners.push_back(static_cast<std::uint32_t>(vertices + copiedCorners.size()));
       copiedCorners.push_back(static_cast<std::uint32_t>(vi));
       const Vec3D& normal = mesh.normals[static_cast<std::size_t>(ni)];
-      normals.insert(normals.end(), {static_cast<Coordinate>(normal.x), static_cast<Coordinate>(normal.y),
-                                     static_cast<Coordinate>(normal.z)});
+      normals.insert(normals.end(), {Coordinate(normal.x), Coordinate(normal.y), Coordinate(normal.z)});
     }
   }
   meshNormals.fill(normals.data(), sizeof(Coordinate) * normals.size());

@@ -2,7 +2,8 @@
 // cloth (red wire grid) in fixed-function OpenGL through the binding layer. What stays the same from
 // frame to frame (face corners, normals, rest positions, the floor, the cloth's grid) is laid down
 // once in GLBuffers, on the GL side where the context has buffer objects, and a frame writes only the
-// positions that move. It never changes the bodies or the matrices.
+// positions that move. Its buffers are made at its first draw, in the one context it draws into from
+// then on. It never changes the bodies or the matrices.
 #pragma once
 
 #include "cloth/Cloth.h"
@@ -26,10 +27,6 @@ class GLprim : public Object {
   static constexpr std::array<float, 4> markedAmbient{0.2f, 0.2f, 0.0f, 1.0f};
   static constexpr std::array<float, 4> plainDiffuse{0.0f, 0.5f, 0.0f, 1.0f};
   static constexpr std::array<float, 4> plainAmbient{0.0f, 0.2f, 0.0f, 1.0f};
-
-  // No GL calls: the buffers are made at the first draw. From then on the drawer draws into that one
-  // context.
-  GLprim() = default;
 
   // Draws a built mesh: its guide and displacement lines, then its lit triangles. A mesh's faces,
   // normals, marks and rest positions are laid down at its first draw and again only when another

@@ -28,7 +28,6 @@ double wrapDegrees(double angle) {
 
 GLUW::GLUW() {
   camera.setDefaults();
-  dragButtons = 0;
   prim = std::make_unique<GLprim>();
   cloth = std::make_unique<Cloth>();
 }

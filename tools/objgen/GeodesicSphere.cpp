@@ -74,6 +74,21 @@ std::int32_t GeodesicSphere::addPoint(const Point& onFlatFace) {
   return static_cast<std::int32_t>(positions.size() - 1);
 }
 
+// Point `step` of `frequency` from corner `from` towards corner `to`, made at the first call for its edge.
+std::int32_t GeodesicSphere::edgePoint(std::int32_t from, std::int32_t to, int step, int frequency) {
+  const Edge key{std::min(from, to), std::max(from, to)};
+  auto found = std::find_if(edgePoints_.begin(), edgePoints_.end(), [&](const auto& e) { return e.first == key; });
+  if (found == edgePoints_.end()) {
+    const std::vector<Point> ico = icosahedronCorners();
+    std::vector<std::int32_t> ids;
+    for (int t = 1; t < frequency; ++t) ids.push_back(addPoint(along(ico[key.first], ico[key.second], t, frequency)));
+    edgePoints_.emplace_back(key, std::move(ids));
+    found = edgePoints_.end() - 1;
+  }
+  const int fromLower = from == key.first ? step : frequency - step;
+  return found->second[fromLower - 1];
+}
+
 // Cuts one icosahedron face into frequency^2 triangles. Point (i, j) lies at
 // a + (b - a) i / f + (c - a) j / f; points on the face's edges are shared with the neighbour face.
 void GeodesicSphere::cutFace(const Triangle& corners, int frequency) {
@@ -82,19 +97,6 @@ void GeodesicSphere::cutFace(const Triangle& corners, int frequency) {
   const Point& a = ico[corners[0]];
   const Point& b = ico[corners[1]];
   const Point& c = ico[corners[2]];
-
-  auto edgePoint = [&](std::int32_t from, std::int32_t to, int step) {
-    const Edge key{std::min(from, to), std::max(from, to)};
-    auto found = std::find_if(edgePoints_.begin(), edgePoints_.end(), [&](const auto& e) { return e.first == key; });
-    if (found == edgePoints_.end()) {
-      std::vector<std::int32_t> ids;
-      for (int t = 1; t < f; ++t) ids.push_back(addPoint(along(ico[key.first], ico[key.second], t, f)));
-      edgePoints_.emplace_back(key, std::move(ids));
-      found = edgePoints_.end() - 1;
-    }
-    const int fromLower = from == key.first ? step : f - step;
-    return found->second[fromLower - 1];
-  };
 
   std::vector<std::vector<std::int32_t>> id(f + 1, std::vector<std::int32_t>(f + 1, -1));
   for (int i = 0; i <= f; ++i) {
@@ -106,11 +108,11 @@ void GeodesicSphere::cutFace(const Triangle& corners, int frequency) {
       } else if (j == f) {
         id[i][j] = corners[2];
       } else if (j == 0) {
-        id[i][j] = edgePoint(corners[0], corners[1], i);
+        id[i][j] = edgePoint(corners[0], corners[1], i, f);
       } else if (i == 0) {
-        id[i][j] = edgePoint(corners[0], corners[2], j);
+        id[i][j] = edgePoint(corners[0], corners[2], j, f);
       } else if (i + j == f) {
-        id[i][j] = edgePoint(corners[1], corners[2], j);
+        id[i][j] = edgePoint(corners[1], corners[2], j, f);
       } else {
         const Point p = along(a, b, i, f);
         const Point q = along(a, c, j, f);

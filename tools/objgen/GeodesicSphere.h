@@ -35,6 +35,7 @@ class GeodesicSphere {
 
  private:
   std::int32_t addPoint(const Point& onFlatFace);
+  std::int32_t edgePoint(std::int32_t from, std::int32_t to, int step, int frequency);
   void cutFace(const Triangle& corners, int frequency);
   void collectEdges();
 

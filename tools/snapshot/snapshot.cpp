@@ -6,7 +6,6 @@
 #include "core/Random.h"
 #include "gl/OffscreenContext.h"
 #include "io/CommandLine.h"
-#include "io/ModelFileError.h"
 #include "scene/GLUW.h"
 
 #include <cerrno>
@@ -29,7 +28,7 @@ constexpr const char* kUsage = "usage: snapshot [--frames N] [--seed S] [--size 
 
 struct Options {
   long frames = 1;
-  unsigned long seed = 1;
+  long seed = 1;
   int width = 512;
   int height = 512;
   std::string output;
@@ -67,10 +66,8 @@ std::string parse(int argc, char** argv, Options& options) {
       if (!parseNumber(args[++i].c_str(), 0, 1000000, options.frames))
         return "--frames needs a whole number from 0 to 1000000";
     } else if (arg == "--seed" && hasValue) {
-      long seed = 0;
-      if (!parseNumber(args[++i].c_str(), 0, 4294967295L, seed))
+      if (!parseNumber(args[++i].c_str(), 0, 4294967295L, options.seed))
         return "--seed needs a whole number from 0 to 4294967295";
-      options.seed = static_cast<unsigned long>(seed);
     } else if (arg == "--size" && hasValue) {
       if (!parseSize(args[++i].c_str(), options.width, options.height)) return "--size needs WxH, each from 1 to 8192";
     } else if (arg.size() > 1 && arg[0] == '-') {
@@ -89,15 +86,12 @@ std::string parse(int argc, char** argv, Options& options) {
 std::string checkWritable(const std::string& path) {
   const auto slash = path.rfind('/');
   const std::string directory = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  if (access(directory.c_str(), W_OK) != 0) {
-    return "cannot write \"" + path + "\": " + std::strerror(errno);
-  }
+  const std::string cannot = "cannot write \"" + path + "\": ";
+  if (access(directory.c_str(), W_OK) != 0) return cannot + std::strerror(errno);
   struct stat existing {};
-  if (stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return "cannot write \"" + path + "\": " + std::strerror(EISDIR);
-    if (access(path.c_str(), W_OK) != 0) return "cannot write \"" + path + "\": " + std::strerror(errno);
-  }
-  return "";
+  if (stat(path.c_str(), &existing) != 0) return "";
+  if (S_ISDIR(existing.st_mode)) return cannot + std::strerror(EISDIR);
+  return access(path.c_str(), W_OK) != 0 ? cannot + std::strerror(errno) : "";
 }
 
 }  // namespace
@@ -125,9 +119,6 @@ int main(int argc, char** argv) {
     // A window shows colour only; the clear colour's alpha of 0.5 would make the picture see-through.
     for (std::size_t i = 3; i < picture.rgba.size(); i += 4) picture.rgba[i] = 0xFF;
     picture.write(options.output);
-  } catch (const sv::ModelFileError& e) {
-    std::fprintf(stderr, "snapshot: %s\n", e.what());
-    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "snapshot: %s\n", e.what());
     return 1;

@@ -58,13 +58,8 @@ void clientCursor(GLFWwindow* native, int& x, int& y) {
 // Key events can go to another client (a desktop that takes Alt+drag, focus elsewhere); the modifier
 // bits of a button event are the server's own view, so the key state is brought in line with them.
 void syncModifiers(int mods) {
-  static constexpr int kGroups[3][5] = {
-      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, 0, 0},
-      {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0, 0},
-      {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
-  };
   const KeyboardState& keys = WindowSystemState::instance().keys;
-  for (const auto& group : kGroups) {
+  for (const auto& group : KeyboardState::kModifierGroups) {
     bool held = modifiersHold(mods, group[0]);
     if (held && !keys.isDown(group[0])) inputKey(group[0], true);
     if (!held && keys.isDown(group[0])) {

@@ -27,72 +27,57 @@ UINT buttonMessage(int glfwButton, int glfwAction) {
 
 namespace {
 
-int modifierKeyOf(int glfwKey) {
-  switch (glfwKey) {
-    case GLFW_KEY_LEFT_SHIFT:
-      return VK_LSHIFT;
-    case GLFW_KEY_RIGHT_SHIFT:
-      return VK_RSHIFT;
-    case GLFW_KEY_LEFT_CONTROL:
-      return VK_LCONTROL;
-    case GLFW_KEY_RIGHT_CONTROL:
-      return VK_RCONTROL;
-    case GLFW_KEY_LEFT_ALT:
-      return VK_LMENU;
-    case GLFW_KEY_RIGHT_ALT:
-      return VK_RMENU;
-    case GLFW_KEY_LEFT_SUPER:
-      return VK_LWIN;
-    case GLFW_KEY_RIGHT_SUPER:
-      return VK_RWIN;
-    default:
-      return 0;
-  }
-}
-
 // Keys by their place, in the US layout: all but the letters and digits that the layout names.
+constexpr std::pair<int, int> kPlacedKeys[] = {
+    {GLFW_KEY_SPACE, VK_SPACE},
+    {GLFW_KEY_ESCAPE, VK_ESCAPE},
+    {GLFW_KEY_ENTER, VK_RETURN},
+    {GLFW_KEY_TAB, VK_TAB},
+    {GLFW_KEY_BACKSPACE, VK_BACK},
+    {GLFW_KEY_INSERT, VK_INSERT},
+    {GLFW_KEY_DELETE, VK_DELETE},
+    {GLFW_KEY_RIGHT, VK_RIGHT},
+    {GLFW_KEY_LEFT, VK_LEFT},
+    {GLFW_KEY_DOWN, VK_DOWN},
+    {GLFW_KEY_UP, VK_UP},
+    {GLFW_KEY_PAGE_UP, VK_PRIOR},
+    {GLFW_KEY_PAGE_DOWN, VK_NEXT},
+    {GLFW_KEY_HOME, VK_HOME},
+    {GLFW_KEY_END, VK_END},
+    {GLFW_KEY_SEMICOLON, VK_OEM_1},
+    {GLFW_KEY_EQUAL, VK_OEM_PLUS},
+    {GLFW_KEY_COMMA, VK_OEM_COMMA},
+    {GLFW_KEY_MINUS, VK_OEM_MINUS},
+    {GLFW_KEY_PERIOD, VK_OEM_PERIOD},
+    {GLFW_KEY_SLASH, VK_OEM_2},
+    {GLFW_KEY_GRAVE_ACCENT, VK_OEM_3},
+    {GLFW_KEY_LEFT_BRACKET, VK_OEM_4},
+    {GLFW_KEY_BACKSLASH, VK_OEM_5},
+    {GLFW_KEY_RIGHT_BRACKET, VK_OEM_6},
+    {GLFW_KEY_APOSTROPHE, VK_OEM_7},
+    {GLFW_KEY_WORLD_1, VK_OEM_102},
+    {GLFW_KEY_KP_DECIMAL, VK_DECIMAL},
+    {GLFW_KEY_KP_ENTER, VK_RETURN},
+    {GLFW_KEY_LEFT_SHIFT, VK_LSHIFT},
+    {GLFW_KEY_RIGHT_SHIFT, VK_RSHIFT},
+    {GLFW_KEY_LEFT_CONTROL, VK_LCONTROL},
+    {GLFW_KEY_RIGHT_CONTROL, VK_RCONTROL},
+    {GLFW_KEY_LEFT_ALT, VK_LMENU},
+    {GLFW_KEY_RIGHT_ALT, VK_RMENU},
+    {GLFW_KEY_LEFT_SUPER, VK_LWIN},
+    {GLFW_KEY_RIGHT_SUPER, VK_RWIN},
+};
+
 int fixedKeyOf(int glfwKey) {
-  static constexpr std::pair<int, int> kKeys[] = {
-      {GLFW_KEY_SPACE, VK_SPACE},
-      {GLFW_KEY_ESCAPE, VK_ESCAPE},
-      {GLFW_KEY_ENTER, VK_RETURN},
-      {GLFW_KEY_TAB, VK_TAB},
-      {GLFW_KEY_BACKSPACE, VK_BACK},
-      {GLFW_KEY_INSERT, VK_INSERT},
-      {GLFW_KEY_DELETE, VK_DELETE},
-      {GLFW_KEY_RIGHT, VK_RIGHT},
-      {GLFW_KEY_LEFT, VK_LEFT},
-      {GLFW_KEY_DOWN, VK_DOWN},
-      {GLFW_KEY_UP, VK_UP},
-      {GLFW_KEY_PAGE_UP, VK_PRIOR},
-      {GLFW_KEY_PAGE_DOWN, VK_NEXT},
-      {GLFW_KEY_HOME, VK_HOME},
-      {GLFW_KEY_END, VK_END},
-      {GLFW_KEY_SEMICOLON, VK_OEM_1},
-      {GLFW_KEY_EQUAL, VK_OEM_PLUS},
-      {GLFW_KEY_COMMA, VK_OEM_COMMA},
-      {GLFW_KEY_MINUS, VK_OEM_MINUS},
-      {GLFW_KEY_PERIOD, VK_OEM_PERIOD},
-      {GLFW_KEY_SLASH, VK_OEM_2},
-      {GLFW_KEY_GRAVE_ACCENT, VK_OEM_3},
-      {GLFW_KEY_LEFT_BRACKET, VK_OEM_4},
-      {GLFW_KEY_BACKSLASH, VK_OEM_5},
-      {GLFW_KEY_RIGHT_BRACKET, VK_OEM_6},
-      {GLFW_KEY_APOSTROPHE, VK_OEM_7},
-      {GLFW_KEY_WORLD_1, VK_OEM_102},
-      {GLFW_KEY_KP_DECIMAL, VK_DECIMAL},
-      {GLFW_KEY_KP_ENTER, VK_RETURN},
-  };
-  for (auto [glfw, virtualKey] : kKeys) {
+  for (auto [glfw, virtualKey] : kPlacedKeys) {
     if (glfw == glfwKey) return virtualKey;
   }
   if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F12) return VK_F1 + (glfwKey - GLFW_KEY_F1);
   if (glfwKey >= GLFW_KEY_KP_0 && glfwKey <= GLFW_KEY_KP_9) return VK_NUMPAD0 + (glfwKey - GLFW_KEY_KP_0);
   // GLFW's letter and digit keys are their ASCII codes, as the virtual keys are.
-  if ((glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z) || (glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9)) {
-    return glfwKey;
-  }
-  return modifierKeyOf(glfwKey);
+  const bool letterOrDigit =
+      (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z) || (glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9);
+  return letterOrDigit ? glfwKey : 0;
 }
 
 }  // namespace
@@ -114,16 +99,9 @@ int wheelDelta(double glfwOffset) {
 WPARAM characterOf(unsigned int codepoint) { return codepoint <= 0xFF ? codepoint : '?'; }
 
 bool modifiersHold(int glfwMods, int virtualKey) {
-  switch (virtualKey) {
-    case VK_SHIFT:
-      return (glfwMods & GLFW_MOD_SHIFT) != 0;
-    case VK_CONTROL:
-      return (glfwMods & GLFW_MOD_CONTROL) != 0;
-    case VK_MENU:
-      return (glfwMods & (GLFW_MOD_ALT | GLFW_MOD_SUPER)) != 0;
-    default:
-      return false;
-  }
+  if (virtualKey == VK_SHIFT) return (glfwMods & GLFW_MOD_SHIFT) != 0;
+  if (virtualKey == VK_CONTROL) return (glfwMods & GLFW_MOD_CONTROL) != 0;
+  return virtualKey == VK_MENU && (glfwMods & (GLFW_MOD_ALT | GLFW_MOD_SUPER)) != 0;
 }
 
 int clientPixel(double cursor, int windowExtent, int framebufferExtent) {

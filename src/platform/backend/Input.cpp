@@ -9,50 +9,28 @@ namespace sv::platform {
 
 namespace {
 
+// No cursor point, and a time for key messages only (their number).
 MSG makeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG made{};
-  made.hwnd = window;
-  made.message = message;
-  made.wParam = wParam;
-  made.lParam = lParam;  // no cursor point, and a time for key messages only (their number)
-  return made;
+  return MSG{window, message, wParam, lParam, 0, {}};
 }
 
 int buttonKey(UINT message) {
-  switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-      return VK_LBUTTON;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      return VK_RBUTTON;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return VK_MBUTTON;
-    default:
-      return 0;
-  }
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP) return VK_LBUTTON;
+  if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) return VK_RBUTTON;
+  if (message == WM_MBUTTONDOWN || message == WM_MBUTTONUP) return VK_MBUTTON;
+  return 0;
 }
 
 bool isButtonDown(UINT message) {
   return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
 }
 
-// Key messages name Shift, Ctrl and Alt without their side, as Win32's do.
+// Key messages name Shift, Ctrl and Alt without their side, as Win32's do; the Windows keys keep theirs.
 WPARAM messageKey(int virtualKey) {
-  switch (virtualKey) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-      return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-      return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU:
-      return VK_MENU;
-    default:
-      return WPARAM(virtualKey);
+  for (const auto& group : KeyboardState::kModifierGroups) {
+    if (virtualKey == group[1] || virtualKey == group[2]) return WPARAM(group[0]);
   }
+  return WPARAM(virtualKey);
 }
 
 }  // namespace
@@ -61,8 +39,7 @@ WPARAM messageKey(int virtualKey) {
 // the backend's implicit grab keeps while a button is held) never sends it to another.
 void inputMouseMove(HWND window, int x, int y) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* target = windowSystem.window(window);
-  if (target == nullptr || !target->alive) return;
+  if (windowSystem.liveWindow(window) == nullptr) return;
   windowSystem.queue.post(makeMessage(window, WM_MOUSEMOVE, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
@@ -71,18 +48,13 @@ void inputMouseButton(HWND window, UINT message, int x, int y) {
   if (key == 0) return;
   inputKey(key, isButtonDown(message));
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* target = windowSystem.window(window);
-  if (target == nullptr || !target->alive) return;
+  if (windowSystem.liveWindow(window) == nullptr) return;
   windowSystem.queue.post(makeMessage(window, message, windowSystem.keys.mouseKeyFlags(), MAKELPARAM(x, y)));
 }
 
 void inputKey(int virtualKey, bool down) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  if (down) {
-    windowSystem.keys.press(virtualKey);
-  } else {
-    windowSystem.keys.release(virtualKey);
-  }
+  windowSystem.keys.set(virtualKey, down);
   windowSystem.queue.postKeyChange(virtualKey, down);
 }
 
@@ -90,8 +62,7 @@ void inputKey(int virtualKey, bool down) {
 void inputKeyMessage(HWND window, int virtualKey, bool down, bool repeated) {
   inputKey(virtualKey, down);
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* target = windowSystem.window(window);
-  if (target == nullptr || !target->alive || virtualKey <= 0 || virtualKey > 0xFF) return;
+  if (windowSystem.liveWindow(window) == nullptr || virtualKey <= 0 || virtualKey > 0xFF) return;
   auto lParam = static_cast<LPARAM>(1u | (down && !repeated ? 0u : 1u << 30) | (down ? 0u : 1u << 31));
   MSG key = makeMessage(window, down ? WM_KEYDOWN : WM_KEYUP, messageKey(virtualKey), lParam);
   key.time = ++windowSystem.keyMessages;
@@ -100,8 +71,7 @@ void inputKeyMessage(HWND window, int virtualKey, bool down, bool repeated) {
 
 void inputCharacter(HWND window, WPARAM character) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* target = windowSystem.window(window);
-  if (target == nullptr || !target->alive) return;
+  if (windowSystem.liveWindow(window) == nullptr) return;
   MSG typed = makeMessage(window, WM_CHAR, character, 1);
   typed.time = windowSystem.keyMessages;
   windowSystem.typed.push_back(typed);
@@ -109,15 +79,14 @@ void inputCharacter(HWND window, WPARAM character) {
 
 void inputWheel(HWND window, int delta, int x, int y) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* target = windowSystem.window(window);
-  if (target == nullptr || !target->alive || delta == 0) return;
+  if (windowSystem.liveWindow(window) == nullptr || delta == 0) return;
   WPARAM wParam = MAKELONG(windowSystem.keys.mouseKeyFlags(), delta) & 0xFFFFFFFFu;
   windowSystem.queue.post(makeMessage(window, WM_MOUSEWHEEL, wParam, MAKELPARAM(x, y)));
 }
 
 void inputResize(HWND window, int width, int height, bool minimized) {
-  WindowRecord* record = WindowSystemState::instance().window(window);
-  if (record == nullptr || !record->alive) return;
+  WindowRecord* record = WindowSystemState::instance().liveWindow(window);
+  if (record == nullptr) return;
   MSG size = makeMessage(window, WM_SIZE, minimized ? SIZE_MINIMIZED : SIZE_RESTORED, MAKELPARAM(width, height));
   // Only the latest size of a window matters; an older one still waiting is replaced.
   std::vector<MSG>& sent = WindowSystemState::instance().sentMessages;
@@ -127,15 +96,12 @@ void inputResize(HWND window, int width, int height, bool minimized) {
 }
 
 void inputExpose(HWND window) {
-  WindowRecord* record = WindowSystemState::instance().window(window);
-  if (record != nullptr && record->alive) record->invalid = true;
+  if (WindowRecord* record = WindowSystemState::instance().liveWindow(window)) record->invalid = true;
 }
 
 void inputClose(HWND window) {
   WindowSystemState& windowSystem = WindowSystemState::instance();
-  WindowRecord* record = windowSystem.window(window);
-  if (record == nullptr || !record->alive) return;
-  windowSystem.queue.post(makeMessage(window, WM_CLOSE, 0, 0));
+  if (windowSystem.liveWindow(window) != nullptr) windowSystem.queue.post(makeMessage(window, WM_CLOSE, 0, 0));
 }
 
 }  // namespace sv::platform

@@ -26,7 +26,7 @@ namespace backend {
 
 bool createNativeWindow(WindowRecord& window, const PIXELFORMATDESCRIPTOR* format) {
   RecordingBackend& recording = RecordingBackend::instance();
-  if (recording.failNativeWindow || (format != nullptr && recording.failOpenGLWindow)) return false;
+  if (format != nullptr && recording.failOpenGLWindow) return false;
   recording.calls.push_back(std::string("create ") + (format != nullptr ? "gl " : "plain ") + std::to_string(window.x) +
                             " " + std::to_string(window.y) + " " + std::to_string(window.width) + "x" +
                             std::to_string(window.height));
@@ -52,7 +52,7 @@ bool cursorPosition(int& x, int& y) {
   RecordingBackend& recording = RecordingBackend::instance();
   x = recording.cursor.x;
   y = recording.cursor.y;
-  return recording.cursorKnown;
+  return true;
 }
 
 bool makeContextCurrent(WindowRecord* window) {
@@ -79,10 +79,8 @@ bool waitEvents() {
 }
 
 bool waitEventsTimeout(double seconds) {
-  RecordingBackend& recording = RecordingBackend::instance();
-  ++recording.waits;
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  if (recording.onWait) recording.onWait();
+  waitEvents();
   return true;
 }
 

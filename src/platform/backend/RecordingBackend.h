@@ -19,10 +19,8 @@ class RecordingBackend {
   // Native operations in order, e.g. "create gl 0 0 512x512", "show", "current 65536", "current none",
   // "swap", "destroy", "title Veldrane1".
   std::vector<std::string> calls;
-  POINT cursor{0, 0};  // the cursor on the screen
-  bool cursorKnown = true;
-  bool failNativeWindow = false;
-  bool failOpenGLWindow = false;  // only windows with a pixel format fail
+  POINT cursor{0, 0};             // the cursor on the screen
+  bool failOpenGLWindow = false;  // windows with a pixel format fail
   bool failMakeCurrent = false;
   // Called by waitEvents; it should produce input. Without one, waiting fails (GetMessageA -> -1),
   // so a test can never hang. A wait with a timeout (for a timer) sleeps that long, then calls it.

@@ -1,34 +1,25 @@
 // Key and button state for GetKeyState (see KeyboardState.h).
 #include "platform/state/KeyboardState.h"
 
+#include <algorithm>
+
 namespace sv::platform {
 
 namespace {
 bool inRange(int virtualKey) { return virtualKey > 0 && virtualKey < 256; }
 }  // namespace
 
-void KeyboardState::press(int virtualKey) {
-  if (inRange(virtualKey)) down[virtualKey] = true;
-}
-
-void KeyboardState::release(int virtualKey) {
-  if (inRange(virtualKey)) down[virtualKey] = false;
+void KeyboardState::set(int virtualKey, bool isDown) {
+  if (inRange(virtualKey)) down[virtualKey] = isDown;
 }
 
 bool KeyboardState::physicalDown(int virtualKey) const { return inRange(virtualKey) && down[virtualKey]; }
 
 bool KeyboardState::isDown(int virtualKey) const {
-  switch (virtualKey) {
-    case VK_SHIFT:
-      return physicalDown(VK_SHIFT) || physicalDown(VK_LSHIFT) || physicalDown(VK_RSHIFT);
-    case VK_CONTROL:
-      return physicalDown(VK_CONTROL) || physicalDown(VK_LCONTROL) || physicalDown(VK_RCONTROL);
-    case VK_MENU:
-      return physicalDown(VK_MENU) || physicalDown(VK_LMENU) || physicalDown(VK_RMENU) || physicalDown(VK_LWIN) ||
-             physicalDown(VK_RWIN);
-    default:
-      return physicalDown(virtualKey);
+  for (const auto& group : kModifierGroups) {
+    if (group[0] == virtualKey) return std::any_of(group, group + 5, [this](int key) { return physicalDown(key); });
   }
+  return physicalDown(virtualKey);
 }
 
 SHORT KeyboardState::keyState(int virtualKey) const {

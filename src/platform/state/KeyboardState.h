@@ -11,8 +11,14 @@ namespace sv::platform {
 
 class KeyboardState {
  public:
-  void press(int virtualKey);
-  void release(int virtualKey);
+  // Each generic modifier key, then the physical keys it stands for.
+  static constexpr int kModifierGroups[3][5] = {
+      {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, 0, 0},
+      {VK_CONTROL, VK_LCONTROL, VK_RCONTROL, 0, 0},
+      {VK_MENU, VK_LMENU, VK_RMENU, VK_LWIN, VK_RWIN},
+  };
+
+  void set(int virtualKey, bool isDown);
   bool isDown(int virtualKey) const;
   // Win32 form: bit 15 set while down. The toggle bit (bit 0) is not kept: the window reads bit 15 only.
   SHORT keyState(int virtualKey) const;

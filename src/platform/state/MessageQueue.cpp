@@ -27,18 +27,13 @@ bool isKeyChange(const MSG& message) { return message.hwnd == nullptr && message
 }  // namespace
 
 void MessageQueue::postKeyChange(int virtualKey, bool down) {
-  MSG change{};
-  change.message = WM_NULL;
-  change.wParam = static_cast<WPARAM>(virtualKey);
-  change.lParam = down ? 1 : 0;
-  messages.push_back(change);
+  messages.push_back(MSG{nullptr, WM_NULL, static_cast<WPARAM>(virtualKey), down ? 1 : 0, 0, {}});
 }
 
 bool MessageQueue::take(HWND window, UINT filterMin, UINT filterMax, MSG& out, KeyboardState& readKeys) {
   for (auto next = messages.begin(); next != messages.end();) {
     if (isKeyChange(*next)) {
-      if (next->lParam != 0) readKeys.press(static_cast<int>(next->wParam));
-      if (next->lParam == 0) readKeys.release(static_cast<int>(next->wParam));
+      readKeys.set(static_cast<int>(next->wParam), next->lParam != 0);
       next = messages.erase(next);
     } else if (messageMatches(*next, window, filterMin, filterMax)) {
       out = *next;

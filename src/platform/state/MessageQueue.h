@@ -21,7 +21,6 @@ class MessageQueue {
   // Takes the first message for `window` (any window when null) within [filterMin, filterMax] (all when
   // both are 0), applying the key changes before it to `readKeys`. Returns false when none waits.
   bool take(HWND window, UINT filterMin, UINT filterMax, MSG& out, KeyboardState& readKeys);
-  bool empty() const { return messages.empty(); }
   void removeMessagesFor(HWND window);
 
   void postQuit(int exitCode);

@@ -24,6 +24,11 @@ WindowRecord* WindowSystemState::window(HWND handle) {
   return found == windows.end() ? nullptr : found->second.get();
 }
 
+WindowRecord* WindowSystemState::liveWindow(HWND handle) {
+  WindowRecord* record = window(handle);
+  return record != nullptr && record->alive ? record : nullptr;
+}
+
 WindowRecord* WindowSystemState::windowOfDeviceContext(HDC deviceContext) {
   if (deviceContext == nullptr) return nullptr;
   for (auto& [number, record] : windows) {
@@ -32,9 +37,9 @@ WindowRecord* WindowSystemState::windowOfDeviceContext(HDC deviceContext) {
   return nullptr;
 }
 
-ContextRecord* WindowSystemState::context(HGLRC handle) {
+HWND WindowSystemState::contextWindow(HGLRC handle) {
   auto found = contexts.find(key(handle));
-  return found == contexts.end() ? nullptr : &found->second;
+  return found == contexts.end() ? nullptr : found->second;
 }
 
 WindowClassRecord* WindowSystemState::windowClass(const std::string& name) {
@@ -54,7 +59,7 @@ WindowRecord& WindowSystemState::addWindow() {
 
 HGLRC WindowSystemState::addContext(HWND window) {
   std::uintptr_t number = nextHandle++;
-  contexts.emplace(number, ContextRecord{window});
+  contexts.emplace(number, window);
   return handleOf<HGLRC>(number);
 }
 

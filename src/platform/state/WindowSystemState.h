@@ -1,7 +1,7 @@
 // All the state of the emulated window system in one place: registered classes, live windows with
 // their device and OpenGL contexts, queued and sent messages, typed characters, timers, key state and
-// mouse capture. Handles are
-// opaque numbers never reused, so a stale or forged handle is recognised instead of dereferenced.
+// mouse capture. Handles are opaque numbers never reused, so a stale or forged handle is recognised
+// instead of dereferenced.
 #pragma once
 
 #include "platform/state/KeyboardState.h"
@@ -17,28 +17,20 @@
 
 namespace sv::platform {
 
+// Of a class, only its window procedure matters: the layer draws no background and sets no cursor.
 struct WindowClassRecord {
-  std::string name;
-  UINT style = 0;
   WNDPROC procedure = nullptr;
-  HINSTANCE instance = nullptr;
-  HCURSOR cursor = nullptr;
-  HBRUSH background = nullptr;
 };
 
 struct WindowRecord {
   HWND handle = nullptr;
   HDC deviceContext = nullptr;
   WNDPROC procedure = nullptr;
-  UINT classStyle = 0;
   std::string text;
-  DWORD style = 0;
   int x = 0, y = 0, width = 0, height = 0;
   bool alive = true;     // false from the start of its destruction
   bool invalid = false;  // needs a WM_PAINT
-  bool shown = false;
-  int pixelFormat = 0;  // 0 until SetPixelFormat succeeds
-  PIXELFORMATDESCRIPTOR format{};
+  int pixelFormat = 0;   // 0 until SetPixelFormat succeeds
   int backgroundMode = OPAQUE;
   HGLRC context = nullptr;  // its live OpenGL context, if any
   void* native = nullptr;   // the backend's window
@@ -51,17 +43,16 @@ struct TimerRecord {
   std::chrono::steady_clock::time_point due;
 };
 
-struct ContextRecord {
-  HWND window = nullptr;
-};
-
 class WindowSystemState {
  public:
   static WindowSystemState& instance();
 
   WindowRecord* window(HWND handle);
+  // The window while it is alive (its destruction not begun), else null.
+  WindowRecord* liveWindow(HWND handle);
   WindowRecord* windowOfDeviceContext(HDC deviceContext);
-  ContextRecord* context(HGLRC handle);
+  // The window a live context draws to, or null for a context that does not exist.
+  HWND contextWindow(HGLRC handle);
   WindowClassRecord* windowClass(const std::string& name);
 
   WindowRecord& addWindow();
@@ -78,7 +69,7 @@ class WindowSystemState {
 
   std::map<std::string, WindowClassRecord> classes;
   std::map<std::uintptr_t, std::unique_ptr<WindowRecord>> windows;
-  std::map<std::uintptr_t, ContextRecord> contexts;
+  std::map<std::uintptr_t, HWND> contexts;  // each live context's window
   MessageQueue queue;
   // Size changes reported by the backend, delivered to their window procedures by the next GetMessageA
   // (Win32 sends them rather than posting them).

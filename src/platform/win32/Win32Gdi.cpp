@@ -4,7 +4,6 @@
 #include "platform/state/WindowSystemState.h"
 #include "platform/win32/Win32Subset.h"
 
-using sv::platform::ContextRecord;
 using sv::platform::WindowRecord;
 using sv::platform::WindowSystemState;
 
@@ -46,7 +45,6 @@ BOOL WINAPI SetPixelFormat(HDC deviceContext, int format, const PIXELFORMATDESCR
   if (window->pixelFormat != 0 || window->native != nullptr || !isSupported(*request)) return FALSE;
   if (!sv::platform::backend::createNativeWindow(*window, request)) return FALSE;
   window->pixelFormat = format;
-  window->format = *request;
   return TRUE;
 }
 
@@ -86,9 +84,8 @@ BOOL WINAPI wglMakeCurrent(HDC deviceContext, HGLRC context) {
     releaseCurrentContext();
     return TRUE;
   }
-  ContextRecord* record = windowSystem().context(context);
   WindowRecord* window = windowSystem().windowOfDeviceContext(deviceContext);
-  if (record == nullptr || window == nullptr || !window->alive || record->window != window->handle ||
+  if (window == nullptr || !window->alive || windowSystem().contextWindow(context) != window->handle ||
       !sv::platform::backend::makeContextCurrent(window)) {
     releaseCurrentContext();
     return FALSE;
@@ -99,10 +96,10 @@ BOOL WINAPI wglMakeCurrent(HDC deviceContext, HGLRC context) {
 
 // Deletes a context; if it is current, it is made not current first.
 BOOL WINAPI wglDeleteContext(HGLRC context) {
-  ContextRecord* record = windowSystem().context(context);
-  if (record == nullptr) return FALSE;
+  const HWND owner = windowSystem().contextWindow(context);
+  if (owner == nullptr) return FALSE;
   if (windowSystem().currentContext == context) releaseCurrentContext();
-  if (WindowRecord* window = windowSystem().window(record->window); window != nullptr && window->context == context) {
+  if (WindowRecord* window = windowSystem().window(owner); window != nullptr && window->context == context) {
     window->context = nullptr;
   }
   windowSystem().removeContext(context);

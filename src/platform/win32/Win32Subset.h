@@ -35,7 +35,6 @@ typedef std::uint32_t DWORD;
 typedef std::int16_t SHORT;
 typedef std::int32_t LONG;
 typedef unsigned int UINT;
-typedef int INT;
 typedef WORD ATOM;
 typedef std::uintptr_t UINT_PTR;
 typedef std::intptr_t LONG_PTR;

@@ -20,6 +20,9 @@ namespace {
 
 WindowSystemState& windowSystem() { return WindowSystemState::instance(); }
 
+char applicationIcon;
+char arrowCursor;
+
 // Win32 class names compare without regard to case.
 std::string classKey(LPCSTR name) {
   std::string key(name);
@@ -42,16 +45,16 @@ void deliverSentMessages() {
   std::vector<MSG> pending;
   pending.swap(windowSystem().sentMessages);
   for (const MSG& message : pending) {
-    WindowRecord* record = windowSystem().window(message.hwnd);
-    if (record != nullptr && record->alive) SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+    if (windowSystem().liveWindow(message.hwnd))
+      SendMessageA(message.hwnd, message.message, message.wParam, message.lParam);
   }
 }
 
 // Win32 DestroyWindow: WM_DESTROY, then WM_NCDESTROY, then the handle is gone. The window's OpenGL
 // context stays until wglDeleteContext but can no longer be made current.
 void destroyWindow(HWND window) {
-  WindowRecord* record = windowSystem().window(window);
-  if (record == nullptr || !record->alive) return;
+  WindowRecord* record = windowSystem().liveWindow(window);
+  if (record == nullptr) return;
   record->alive = false;
   if (windowSystem().capture == window) windowSystem().capture = nullptr;
   callProcedure(window, WM_DESTROY, 0, 0);
@@ -68,9 +71,22 @@ void destroyWindow(HWND window) {
   windowSystem().removeWindow(window);
 }
 
-WindowRecord* liveWindow(HWND window) {
-  WindowRecord* record = windowSystem().window(window);
-  return record != nullptr && record->alive ? record : nullptr;
+WindowRecord* liveWindow(HWND window) { return windowSystem().liveWindow(window); }
+
+// WM_NCCREATE, then WM_CREATE; false, with the window gone, when either refuses the creation.
+bool sendCreation(HWND window, const CREATESTRUCTA& create) {
+  const auto createParam = reinterpret_cast<LPARAM>(&create);
+  if (callProcedure(window, WM_NCCREATE, 0, createParam) == 0) {
+    if (WindowRecord* refused = liveWindow(window)) {
+      refused->alive = false;
+      callProcedure(window, WM_NCDESTROY, 0, 0);
+      windowSystem().removeWindow(window);
+    }
+    return false;
+  }
+  if (callProcedure(window, WM_CREATE, 0, createParam) != -1 && liveWindow(window) != nullptr) return true;
+  destroyWindow(window);
+  return false;
 }
 
 using Clock = std::chrono::steady_clock;
@@ -79,16 +95,13 @@ using Clock = std::chrono::steady_clock;
 // one, or now when the program is late by more than an interval: timer messages never pile up, and a
 // program slower than its timer gets the next one as soon as it asks.
 bool takeDueTimer(HWND window, UINT filterMin, UINT filterMax, MSG& out) {
-  MSG timerMessage{};
-  timerMessage.message = WM_TIMER;
+  const MSG timerMessage{nullptr, WM_TIMER, 0, 0, 0, {}};
   sv::platform::TimerRecord* timer = windowSystem().nextTimer(window);
   if (timer == nullptr || !sv::platform::messageMatches(timerMessage, nullptr, filterMin, filterMax)) return false;
   const Clock::time_point now = Clock::now();
   if (timer->due > now) return false;
   timer->due = std::max(timer->due + timer->interval, now);
-  timerMessage.hwnd = timer->window;
-  timerMessage.wParam = timer->id;
-  out = timerMessage;
+  out = MSG{timer->window, WM_TIMER, timer->id, 0, 0, {}};
   return true;
 }
 
@@ -110,14 +123,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
   if (isAtom(windowClass->lpszClassName) || windowClass->lpszClassName[0] == '\0') return 0;
   std::string key = classKey(windowClass->lpszClassName);
   if (windowSystem().windowClass(key) != nullptr) return 0;
-  WindowClassRecord record;
-  record.name = windowClass->lpszClassName;
-  record.style = windowClass->style;
-  record.procedure = windowClass->lpfnWndProc;
-  record.instance = windowClass->hInstance;
-  record.cursor = windowClass->hCursor;
-  record.background = windowClass->hbrBackground;
-  windowSystem().classes.emplace(key, record);
+  windowSystem().classes.emplace(key, WindowClassRecord{windowClass->lpfnWndProc});
   return windowSystem().nextAtom++;
 }
 
@@ -132,54 +138,26 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   if (windowClass == nullptr) return nullptr;
   WindowRecord& record = windowSystem().addWindow();
   record.procedure = windowClass->procedure;
-  record.classStyle = windowClass->style;
-  record.style = style;
   record.x = x;
   record.y = y;
   record.width = std::max(width, 0);
   record.height = std::max(height, 0);
-  HWND window = record.handle;
-
-  CREATESTRUCTA create{};
-  create.lpCreateParams = param;
-  create.hInstance = instance;
-  create.hMenu = menu;
-  create.hwndParent = parent;
-  create.cy = height;
-  create.cx = width;
-  create.y = y;
-  create.x = x;
-  create.style = static_cast<LONG>(style);
-  create.lpszName = windowName;
-  create.lpszClass = className;
-  create.dwExStyle = exStyle;
-  LPARAM createParam = reinterpret_cast<LPARAM>(&create);
-
-  if (callProcedure(window, WM_NCCREATE, 0, createParam) == 0) {
-    if (WindowRecord* refused = liveWindow(window)) {
-      refused->alive = false;
-      callProcedure(window, WM_NCDESTROY, 0, 0);
-      windowSystem().removeWindow(window);
-    }
-    return nullptr;
-  }
-  if (callProcedure(window, WM_CREATE, 0, createParam) == -1 || liveWindow(window) == nullptr) {
-    destroyWindow(window);
-    return nullptr;
-  }
+  const HWND window = record.handle;
+  const CREATESTRUCTA create{param, instance, menu,        parent,     height,    width,
+                             y,     x,        LONG(style), windowName, className, exStyle};
+  if (!sendCreation(window, create)) return nullptr;
   // A window whose creation set no pixel format gets its native window now, without OpenGL.
-  if (liveWindow(window)->native == nullptr &&
-      !sv::platform::backend::createNativeWindow(*liveWindow(window), nullptr)) {
+  WindowRecord* created = liveWindow(window);
+  if (created->native == nullptr && !sv::platform::backend::createNativeWindow(*created, nullptr)) {
     destroyWindow(window);
     return nullptr;
   }
   if (style & WS_VISIBLE) {
-    sv::platform::backend::showNativeWindow(*liveWindow(window));
-    liveWindow(window)->shown = true;
-    liveWindow(window)->invalid = true;
+    sv::platform::backend::showNativeWindow(*created);
+    created->invalid = true;
   }
   int clientWidth = 0, clientHeight = 0;
-  sv::platform::backend::clientSize(*liveWindow(window), clientWidth, clientHeight);
+  sv::platform::backend::clientSize(*created, clientWidth, clientHeight);
   callProcedure(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
   return liveWindow(window) != nullptr ? window : nullptr;
 }
@@ -266,19 +244,15 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
     if (windowSystem().queue.take(window, filterMin, filterMax, *message, windowSystem().messageKeys)) return TRUE;
     int exitCode = 0;
     if (window == nullptr && windowSystem().queue.takeQuit(exitCode)) {
-      *message = MSG{};
-      message->message = WM_QUIT;
-      message->wParam = static_cast<WPARAM>(exitCode);
+      *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {}};
       return FALSE;
     }
-    MSG paint{};
-    paint.message = WM_PAINT;
-    if (messageMatches(paint, nullptr, filterMin, filterMax)) {
-      if (WindowRecord* invalid = windowSystem().firstInvalidWindow(window)) {
-        paint.hwnd = invalid->handle;
-        *message = paint;
-        return TRUE;
-      }
+    const MSG paint{nullptr, WM_PAINT, 0, 0, 0, {}};
+    WindowRecord* invalid =
+        messageMatches(paint, nullptr, filterMin, filterMax) ? windowSystem().firstInvalidWindow(window) : nullptr;
+    if (invalid != nullptr) {
+      *message = MSG{invalid->handle, WM_PAINT, 0, 0, 0, {}};
+      return TRUE;
     }
     if (takeDueTimer(window, filterMin, filterMax, *message)) return TRUE;
     if (!waitForInput(window)) return -1;
@@ -410,11 +384,6 @@ BOOL WINAPI ReleaseCapture(void) {
 // key message sees the modifiers held when it was typed. VK_SHIFT, VK_CONTROL and VK_MENU cover both
 // keys of their kind; VK_MENU counts Super too.
 SHORT WINAPI GetKeyState(int virtualKey) { return windowSystem().messageKeys.keyState(virtualKey); }
-
-namespace {
-char applicationIcon;
-char arrowCursor;
-}  // namespace
 
 // Stock icons only (no module): IDI_APPLICATION. The backend shows the system's default icon.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
