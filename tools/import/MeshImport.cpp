@@ -31,11 +31,12 @@ Point cross(const Point& a, const Point& b) {
 double length(const Point& a) { return std::hypot(a[0], a[1], a[2]); }
 bool isFinite(const Point& a) { return std::isfinite(a[0]) && std::isfinite(a[1]) && std::isfinite(a[2]); }
 
-// `a` scaled to length 1, or nothing when it has no direction. Large components are scaled down first
-// so that the length itself cannot overflow.
+// `a` scaled to length 1, or nothing when it has no direction (a part not a number is none either:
+// std::max would pass a NaN over). Large components are scaled down first so that the length itself
+// cannot overflow.
 bool normalise(Point& a) {
   const double largest = std::max({std::fabs(a[0]), std::fabs(a[1]), std::fabs(a[2])});
-  if (!(largest > 0) || !std::isfinite(largest)) return false;
+  if (!(largest > 0) || !isFinite(a)) return false;
   for (double& c : a) c /= largest;
   const double size = length(a);
   for (double& c : a) c /= size;

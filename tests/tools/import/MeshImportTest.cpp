@@ -59,6 +59,13 @@ TEST(MeshImportTest, BendAndKeepScale) {
   EXPECT_EQ(plain.vertices[2], (MeshImport::Point{12, 12, 0}));
 }
 
+// Found by the fuzzer: a normal read as not a number was written out as nan, and the reader dropped it
+// with its faces; it is now a normal without direction, and the face's normals are computed instead.
+TEST(MeshImportTest, AFileNormalThatIsNotANumberIsComputedInstead) {
+  const MeshImport mesh("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 1 1 -0.E+577350\nf 1//1 2//1 3//1\n", {});
+  EXPECT_EQ(loadText(mesh.toText("nan"))->err, "");
+}
+
 TEST(MeshImportTest, TextsThatAreNoMeshAreRefusedWithTheirReason) {
   const std::string triangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
   std::string manyCorners = "f";
