@@ -1,9 +1,10 @@
-// The program's entry: reads the command line (springview [MODEL]), opens the main window (which loads
-// the model and builds the scene) and runs the message loop until the window is closed. A window or
-// model that cannot be had ends the program with status 1 after saying why; closing the window ends it
-// with 0; a command line it does not understand, with 2.
+// The program's entry: reads the command line (springview [--seed S] [MODEL]), opens the main window
+// (which loads the model and builds the scene) and runs the message loop until the window is closed. A
+// window or model that cannot be had ends the program with status 1 after saying why; closing the window
+// ends it with 0; a command line it does not understand, with 2.
 #include "app/MainFrame.h"
 #include "app/MessageLoop.h"
+#include "core/Random.h"
 #include "io/CommandLine.h"
 #include "platform/win32/Win32Api.h"
 
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
     case sv::CommandLine::Action::run:
       break;
   }
+  // Before the scene exists, as snapshot --seed does: the same seed then gives the same frames.
+  if (command.seed) sv::seedRandom(*command.seed);
   HINSTANCE instance = GetModuleHandleA(nullptr);
   sv::MainFrame app(instance);
   app.frame->modelFileName = command.modelPath;

@@ -1,6 +1,7 @@
 // Reading the viewer's command line (see CommandLine.h).
 #include "io/CommandLine.h"
 
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -9,6 +10,14 @@ namespace sv {
 namespace {
 
 bool isOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+
+// Digits only, as the whole word: no sign, no space, nothing after.
+std::optional<std::uint32_t> seedValue(const std::string& word) {
+  std::uint32_t value = 0;
+  const auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (failure != std::errc() || end != word.data() + word.size() || word.empty()) return std::nullopt;
+  return value;
+}
 
 }  // namespace
 
@@ -27,23 +36,31 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
   CommandLine line;
   std::string model;
   bool pathsOnly = false;
-  for (const std::string& word : arguments) {
-    if (!pathsOnly && word == "--") {
+  for (auto word = arguments.begin(); word != arguments.end(); ++word) {
+    if (!pathsOnly && *word == "--") {
       pathsOnly = true;
-    } else if (!pathsOnly && (word == "--help" || word == "-h")) {
+    } else if (!pathsOnly && (*word == "--help" || *word == "-h")) {
       line.action = Action::help;
       return line;
-    } else if (!pathsOnly && word == "--version") {
+    } else if (!pathsOnly && *word == "--version") {
       line.action = Action::version;
       return line;
-    } else if ((!pathsOnly && isOption(word)) || !model.empty() || word.empty()) {
+    } else if (!pathsOnly && *word == "--seed") {
+      const bool again = line.seed.has_value();
+      line.seed = again || word + 1 == arguments.end() ? std::nullopt : seedValue(*++word);
+      if (!line.seed) {
+        line.action = Action::usageError;
+        line.error = again ? "--seed given twice" : "--seed needs a whole number from 0 to 4294967295";
+        return line;
+      }
+    } else if ((!pathsOnly && isOption(*word)) || !model.empty() || word->empty()) {
       line.action = Action::usageError;
-      line.error = !model.empty() ? "more than one model given: " + word
-                   : word.empty() ? std::string("an empty model path")
-                                  : "unknown option " + word;
+      line.error = !model.empty()  ? "more than one model given: " + *word
+                   : word->empty() ? std::string("an empty model path")
+                                   : "unknown option " + *word;
       return line;
     } else {
-      model = word;
+      model = *word;
     }
   }
   line.modelPath = absolutePath(model.empty() ? kDefaultModel : model);
@@ -84,6 +101,7 @@ std::string CommandLine::helpText() {
          "  F5                   read the model file again and start over\n"
          "  Ctrl + Q             close the window\n"
          "\n"
+         "  --seed S   start the random generator from S (0 to 4294967295), so that a run repeats\n"
          "  --help     show this text\n"
          "  --version  show the version\n";
 }

@@ -1,8 +1,10 @@
-// What the viewer's command line asks for: springview [MODEL]. The tools that show the scene take the
-// same model through --model FILE. A model is always named by its absolute path, so that a file that
-// cannot be opened says which folder was looked in.
+// What the viewer's command line asks for: springview [--seed S] [MODEL]. The tools that show the scene
+// take the same model through --model FILE. A model is always named by its absolute path, so that a file
+// that cannot be opened says which folder was looked in.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,7 +17,7 @@ class CommandLine {
 
   // The model read when none is named: the shipped sphere, in the working directory.
   static constexpr const char* kDefaultModel = "sphere_k.obj";
-  static constexpr const char* kUsage = "usage: springview [MODEL]\n";
+  static constexpr const char* kUsage = "usage: springview [--seed S] [MODEL]\n";
 
   // The arguments after the program's name. A word after "--" is a path even when it starts with '-'.
   static CommandLine parse(std::span<const std::string> arguments);
@@ -31,6 +33,9 @@ class CommandLine {
   Action action = Action::run;
   std::string modelPath;  // absolute; the default model's when none is named
   std::string error;      // what is wrong, for usageError
+  // The random generator's seed, for a run that can be repeated (and pictured by snapshot --seed);
+  // without it the time of day seeds it, so that runs differ.
+  std::optional<std::uint32_t> seed;
 };
 
 }  // namespace sv

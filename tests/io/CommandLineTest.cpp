@@ -1,5 +1,5 @@
-// The viewer's command line: what each kind of argument list asks for, and the model always named by
-// its absolute path. The tools' --model option is tried through snapshot.
+// The viewer's command line: what each kind of argument list asks for, the model always named by its
+// absolute path, a seed only when given in full. The tools' --model option is tried through snapshot.
 #include "io/CommandLine.h"
 
 #include <filesystem>
@@ -17,6 +17,7 @@ TEST(CommandLineTest, EachArgumentListAsksForOneThing) {
     std::vector<std::string> arguments;
     Action action;
     std::string modelOrError;
+    std::optional<std::uint32_t> seed = std::nullopt;
   } cases[] = {
       {{}, Action::run, in("sphere_k.obj")},
       {{"my model.obj"}, Action::run, in("my model.obj")},
@@ -27,11 +28,17 @@ TEST(CommandLineTest, EachArgumentListAsksForOneThing) {
       {{"-x"}, Action::usageError, "unknown option -x"},
       {{"a.obj", "b.obj"}, Action::usageError, "more than one model given: b.obj"},
       {{""}, Action::usageError, "an empty model path"},
+      {{"m.obj", "--seed", "4294967295"}, Action::run, in("m.obj"), 4294967295u},
+      {{"--seed", "4294967296"}, Action::usageError, "--seed needs a whole number from 0 to 4294967295"},
+      {{"--seed", "7x"}, Action::usageError, "--seed needs a whole number from 0 to 4294967295"},
+      {{"--seed"}, Action::usageError, "--seed needs a whole number from 0 to 4294967295"},
+      {{"--seed", "1", "--seed", "1"}, Action::usageError, "--seed given twice"},
   };
   for (const auto& c : cases) {
     const CommandLine line = CommandLine::parse(c.arguments);
     EXPECT_EQ(line.action, c.action) << c.modelOrError;
     EXPECT_EQ(c.action == Action::run ? line.modelPath : line.error, c.modelOrError);
+    EXPECT_EQ(line.seed, c.seed) << c.modelOrError;
   }
 }
 
