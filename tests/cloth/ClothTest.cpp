@@ -1,6 +1,5 @@
-// Cloth::step over seeded runs, pinned to the last bit of all that it writes: the step lengths cycle
-// through dts, zero among them, and a crumpled cloth starts with its free rows shrunk a hundredfold,
-// below the damping threshold of its springs.
+// Cloth::step over seeded runs, pinned to the last bit: step lengths cycle through dts, zero among them, and a
+// crumpled cloth starts with its free rows shrunk a hundredfold, below its springs' damping threshold.
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "support/Fingerprint.h"
@@ -13,8 +12,7 @@
 namespace sv {
 namespace {
 
-// Recorded from the cloth's step as it stood when the mesh's step was matched against its plain
-// reference; a change meant to alter the motion prints the new values here.
+// Recorded when the mesh's step was matched to its plain reference; a change to the motion prints new values.
 TEST(ClothStep, SeededRunsKeepTheirFingerprints) {
   const struct {
     std::uint32_t seed;

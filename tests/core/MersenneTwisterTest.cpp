@@ -14,8 +14,7 @@ TEST(MersenneTwister, GivesTheStandardGeneratorsNumbersForAnySeed) {
     MersenneTwister ours(seed);
     std::mt19937 standard(seed);
     for (int i = 0; i < 5000; ++i) ASSERT_EQ(ours(), standard()) << "seed " << seed << ", number " << i;
-    ours.seed(seed ^ 7u);
-    standard.seed(seed ^ 7u);
+    ours.seed(seed ^ 7u), standard.seed(seed ^ 7u);
     for (int i = 0; i < 700; ++i) ASSERT_EQ(ours(), standard()) << "reseeded " << seed << ", number " << i;
   }
   MersenneTwister byDefault;

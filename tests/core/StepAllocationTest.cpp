@@ -1,7 +1,5 @@
-// The time steps and the frames allocate nothing. This executable replaces the global allocation
-// functions with counting ones (every form, so none slips past to a sanitizer's own), then steps both
-// bodies many times, serially and on threads, and paints frames of the real scene, with the counter
-// watching.
+// Steps (serial and threaded) and frames allocate nothing, counted by this executable's replacements of
+// every form of the global allocation functions (so none slips past to a sanitizer's own).
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "gl/OffscreenContext.h"
@@ -27,13 +25,12 @@ void* counted(std::size_t size, std::size_t alignment = 0) noexcept {
              : std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
 }
 void* orThrow(void* p) { return p != nullptr ? p : throw std::bad_alloc(); }
-std::size_t from(std::align_val_t a) { return static_cast<std::size_t>(a); }
 }  // namespace
 
 void* operator new(std::size_t size) { return orThrow(counted(size)); }
 void* operator new[](std::size_t size) { return orThrow(counted(size)); }
-void* operator new(std::size_t size, std::align_val_t a) { return orThrow(counted(size, from(a))); }
-void* operator new[](std::size_t size, std::align_val_t a) { return orThrow(counted(size, from(a))); }
+void* operator new(std::size_t size, std::align_val_t a) { return orThrow(counted(size, std::size_t(a))); }
+void* operator new[](std::size_t size, std::align_val_t a) { return orThrow(counted(size, std::size_t(a))); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted(size); }
 void operator delete(void* p) noexcept { std::free(p); }
@@ -69,7 +66,6 @@ TEST(StepAllocation, StepsAllocateNothing) {
   EXPECT_EQ(allocationCount - before, 0u);
 }
 
-// The drawing keeps its buffers from the first frame on.
 TEST(StepAllocation, FramesAllocateNothingAfterTheFirst) {
   test::WorkingDirectory directory;
   std::filesystem::copy_file(SV_SHIPPED_MODEL, "sphere_k.obj");

@@ -1,6 +1,5 @@
-// Vec3D at the edges its callers meet (unset fields, a zero vector normalised, rotate's decimal constant,
-// a non-unit axis, a point on an edge; w never touched) and in the operations no caller uses yet, worked
-// by hand.
+// Vec3D at its callers' edges (unset fields, zero normalised, rotate's decimal constant, a non-unit axis, a
+// point on an edge; w untouched) and in the operations no caller uses yet, worked by hand.
 #include "core/Vec3D.h"
 
 #include <bit>

@@ -17,9 +17,8 @@ bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<
     oracle->second.assign(pattern);
   }
   groups.clear();
-  if (!std::regex_search(line.begin(), line.end(), match, oracle->second, std::regex_constants::match_continuous)) {
+  if (!std::regex_search(line.begin(), line.end(), match, oracle->second, std::regex_constants::match_continuous))
     return false;
-  }
   for (const auto& group : match) groups.push_back(group.str());
   return true;
 }

@@ -1,6 +1,5 @@
-// The standard library's ECMAScript engine as the fuzz target's oracle for the reader's line patterns.
-// It is compiled without coverage instrumentation: the fuzzer is steered by the reader's code, not by
-// the oracle's, and the oracle's counters would only slow every run.
+// The standard library's ECMAScript engine as the fuzz target's oracle for the reader's line patterns, built
+// without coverage counters: the fuzzer is steered by the reader's code, and they would only slow every run.
 #pragma once
 
 #include <string>
@@ -9,8 +8,7 @@
 
 namespace sv::test {
 
-// Matches `pattern` at the start of `line`; `pattern` must stay where it is for the whole run. On a match, `groups`
-// holds every group (empty for one that took no part) and the result is true.
+// Matches at the start of `line`, filling every group (empty if unused); `pattern` must stay put all the run.
 bool oracleMatch(const std::string& pattern, std::string_view line, std::vector<std::string>& groups);
 
 }  // namespace sv::test

@@ -1,5 +1,4 @@
-// The offscreen context is current while it lives and let go when it dies, so that no GL call after it
-// reaches a destroyed context.
+// The offscreen context is current while it lives and let go when it dies: no GL call reaches a dead one.
 #include "gl/OffscreenContext.h"
 
 #include <optional>

@@ -12,8 +12,7 @@
 namespace sv {
 namespace {
 
-// Patterns whose 24 nested alternatives fail only at their end, after 3^24 ways. A line given up is
-// dropped once, with its place (a v line's number goes with it), and the same pattern reads the next.
+// 24 nested alternatives fail only after 3^24 ways: such a line is dropped, numbered, and the next one read.
 TEST(LinePatternTest, ReaderDropsALineWhoseMatchGivesUp) {
   OBJ3D reader;
   std::string number = "\\s+([0-9]+)", runaway, given = std::string(24, 'a') + "c\n", read = given;
@@ -32,8 +31,7 @@ TEST(LinePatternTest, ReaderDropsALineWhoseMatchGivesUp) {
   EXPECT_EQ(test::describe(*reader.objects[0]), "v5,10,15 v20,25,30 k0,1 ");
 }
 
-// A repeated group takes backtracking state for every byte it passes: over a megabyte that ends in a
-// search given up, not in a stack overflow.
+// A repeated group keeps backtracking state per byte: over a megabyte, the search gives up, the stack holds.
 TEST(LinePatternTest, GroupRepeatedOverAMegabyteLineKeepsOffTheStack) {
   const LinePattern pattern("^(a|b)*(c)");
   EXPECT_FALSE(pattern.matchAtStart(std::string(OBJ3D::kMaxLineLength - 1, 'a') + "c"));

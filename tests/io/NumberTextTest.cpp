@@ -11,8 +11,7 @@
 namespace sv {
 namespace {
 
-// Numbers of every form the line patterns capture, converted through from_chars where it can, must
-// give the very bits strtod and atoi give.
+// Numbers of every form the line patterns capture give the very bits strtod and atoi give.
 TEST(NumberTextTest, RandomNumbersOfThePatternFormsConvertAsStrtodAndAtoi) {
   std::mt19937_64 random(20261207);
   auto digits = [&](int most) { return std::to_string(random()).substr(0, 1 + random() % most); };

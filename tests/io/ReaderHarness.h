@@ -1,12 +1,10 @@
-// Test helpers for the model reader (the fuzz target uses isSoundMesh alone): every load writes its
-// file into a fresh directory of its own (never a shared name, so parallel runs cannot meet), reads it
-// with OBJ3D while capturing what the reader prints, and can describe the stored mesh in one line.
+// The model reader's test helpers (the fuzz targets use isSoundMesh alone): each load writes its file into a
+// fresh directory, so parallel runs never meet, reads it capturing what OBJ3D prints, and describes the mesh.
 #pragma once
 
 #include "io/OBJ3D.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -17,10 +15,6 @@
 #include <string>
 
 #include <gtest/gtest.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
 
 #ifdef _WIN32
 #include <direct.h>
@@ -33,8 +27,7 @@ inline char* mkdtemp(char* pattern) {
 
 namespace sv::test {
 
-// What every mesh the reader hands over keeps, whatever the file held: only the first slot filled,
-// built (a particle per vertex), every stored index inside its array, every value finite.
+// Whatever the file: only the first slot filled, built, every index inside its array, every value finite.
 inline bool isSoundMesh(const OBJ3D& reader) {
   if (!reader.objects[0] ||
       std::any_of(reader.objects.begin() + 1, reader.objects.end(), [](const auto& o) { return o != nullptr; })) {
@@ -74,46 +67,16 @@ struct ScratchDir {
   }
 };
 
-// Makes the process's C locale one that writes numbers with a decimal comma (on Linux compiled into
-// `dir`); returns why it cannot, or nothing. useClassicLocale undoes it.
-inline std::string useDecimalCommaLocale(const ScratchDir& dir) {
-#ifdef _WIN32
-  (void)dir;
-  for (const char* name : {"de-DE", "German_Germany.1252"}) {
-    if (std::setlocale(LC_ALL, name) != nullptr) return {};
-  }
-  return "no German locale can be selected";
-#else
-  const std::string command = "localedef -i de_DE -f UTF-8 '" + dir.path + "/de_DE.UTF-8' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return "localedef could not make de_DE.UTF-8";
-  setenv("LOCPATH", dir.path.c_str(), 1);
-  // The C library keeps a copy of the LOCPATH list it parsed for good; that is not ours to free.
-#if defined(__SANITIZE_ADDRESS__)
-  const __lsan::ScopedDisabler keptByTheCLibrary;
-#endif
-  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) return "de_DE.UTF-8 cannot be selected";
-  return {};
-#endif
-}
-
-inline void useClassicLocale() {
-  std::setlocale(LC_ALL, "C");
-#ifndef _WIN32
-  unsetenv("LOCPATH");
-#endif
-}
-
 struct LoadResult {
   ScratchDir dir;
-  std::string path = dir.write("model.obj", "");
   OBJ3D reader;
-  std::string out, err;  // what open, load and close printed
+  std::string path, out, err;  // out and err: what open, load and close printed
   const Object3D& mesh() const { return *reader.objects[0]; }
 };
 
 inline std::unique_ptr<LoadResult> loadText(const std::string& content) {
   auto r = std::make_unique<LoadResult>();
-  r->dir.write("model.obj", content);
+  r->path = r->dir.write("model.obj", content);
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   r->reader.open(r->path);

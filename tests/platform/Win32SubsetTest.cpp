@@ -1,6 +1,5 @@
-// The Win32 subset against the recording backend where real windows would refuse: bad classes, hostile
-// arguments and stale handles, pixel formats and contexts out of turn, out-of-range keys; and the order
-// Win32 gives key, character, wheel and timer messages.
+// The Win32 subset on the recording backend: bad classes, hostile arguments, stale handles, contexts out of
+// turn and out-of-range keys refused; key, character, wheel and timer messages in Win32's order.
 #include "platform/backend/Input.h"
 #include "platform/backend/RecordingBackend.h"
 #include "platform/state/WindowSystemState.h"
@@ -20,9 +19,8 @@ LRESULT CALLBACK openGLProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   PIXELFORMATDESCRIPTOR format{};
   format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
   HDC deviceContext = GetDC(window);
-  if (message == WM_CREATE && SetPixelFormat(deviceContext, ChoosePixelFormat(deviceContext, &format), &format)) {
+  if (message == WM_CREATE && SetPixelFormat(deviceContext, ChoosePixelFormat(deviceContext, &format), &format))
     createdContext = wglCreateContext(deviceContext);
-  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -90,8 +88,7 @@ TEST_F(Win32SubsetTest, ContextsNeedAPixelFormatOnePerWindowAndAreCurrentOnlyWhi
   EXPECT_NE(wglCreateContext(deviceContext), nullptr) << "the window may have a new one";
 }
 
-// A character comes right after its key, before later input; GetKeyState follows the messages read; a due
-// timer waits behind input and paint, keeps its period and ends with its window.
+// A character follows its key; GetKeyState follows the messages read; a timer comes last, at its pace.
 TEST_F(Win32SubsetTest, CharactersFollowTheirKeyAndTimersComeLastAtTheirPace) {
   HWND window = create("Plain");
   inputKeyMessage(window, VK_LCONTROL, true, false), inputKeyMessage(window, 'Q', true, true);
@@ -106,17 +103,16 @@ TEST_F(Win32SubsetTest, CharactersFollowTheirKeyAndTimersComeLastAtTheirPace) {
     got.emplace_back(m.message, m.wParam, m.lParam), TranslateMessage(&m), DispatchMessageA(&m);
     control += GetKeyState(VK_CONTROL) < 0 ? 'C' : '-';
   }
-  std::vector<std::tuple<UINT, WPARAM, LPARAM>> expected{
-      {WM_KEYDOWN, VK_CONTROL, 1},
-      {WM_KEYDOWN, 'Q', 1 | 1 << 30},
-      {WM_CHAR, 'q', 1},
-      {WM_MOUSEWHEEL, std::uint32_t(-WHEEL_DELTA) << 16 | MK_CONTROL, MAKELPARAM(3, 4)},
-      {WM_KEYUP, 'Q', LPARAM(1u | 1u << 30 | 1u << 31)},
-      {WM_KEYUP, VK_CONTROL, LPARAM(1u | 1u << 30 | 1u << 31)},
-      {WM_PAINT, 0, 0},
-      {WM_TIMER, 7, 0},
-      {WM_TIMER, 7, 0}};
-  EXPECT_EQ(got, expected);
+  EXPECT_EQ(got, (std::vector<std::tuple<UINT, WPARAM, LPARAM>>{
+                     {WM_KEYDOWN, VK_CONTROL, 1},
+                     {WM_KEYDOWN, 'Q', 1 | 1 << 30},
+                     {WM_CHAR, 'q', 1},
+                     {WM_MOUSEWHEEL, std::uint32_t(-WHEEL_DELTA) << 16 | MK_CONTROL, MAKELPARAM(3, 4)},
+                     {WM_KEYUP, 'Q', LPARAM(1u | 1u << 30 | 1u << 31)},
+                     {WM_KEYUP, VK_CONTROL, LPARAM(1u | 1u << 30 | 1u << 31)},
+                     {WM_PAINT, 0, 0},
+                     {WM_TIMER, 7, 0},
+                     {WM_TIMER, 7, 0}}));
   EXPECT_EQ(control, "CCCCC----") << "key state as of the message read";
   EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(20)) << "two periods of 10 ms";
   EXPECT_EQ(SetTimer(window, 8, 10, [](HWND, UINT, UINT_PTR, DWORD) {}), 0u) << "no timer procedures";

@@ -1,8 +1,8 @@
-// The drawer's calls read back through the recording binding, with buffer objects and with client memory:
-// where segments and triangles lie, their colours, a bad face skipped, a frame's only uploads and the
-// preloaded positions. The offscreen tests compare whole pictures, the floor's included.
+// The drawer's calls read back through the recording binding, with and without buffer objects: where segments
+// and triangles lie, their colours, bad faces, a frame's uploads, preloads. Whole pictures are offscreen tests'.
 #include "render/GLprim.h"
 #include "support/RecordedCalls.h"
+#include "support/TestMeshes.h"
 
 #include <algorithm>
 #include <array>
@@ -27,7 +27,6 @@ Points pointsDrawn(const Calls& calls) {
   return points;
 }
 
-// Every case runs on a context with buffer objects and on one without.
 class GLprimTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { gl::GLRecorder::offerBufferObjects(GetParam()); }
@@ -43,14 +42,11 @@ void triangleMesh(Object3D& mesh, FaceIndices normals, double x, double y, doubl
   if (fourth) mesh.addVertex(1, 1, 1);
   for (FaceIndices face : {FaceIndices{1, 2, 3}, {1, 2, 3}, {1, 2, 4}})
     mesh.addFace(face, {}, face.c == 4 ? FaceIndices{1, 2, 3} : normals);  // only the vertex is missing
-  ::testing::internal::CaptureStdout();
-  mesh.build();
-  ::testing::internal::GetCapturedStdout();
+  buildQuietly(mesh);
   mesh.position = {x, y, z, 0};
 }
 
-// Particle k sits at (k, 2k, 3k), so every drawn end names its particle. A grid larger than its
-// particles is drawn as nothing.
+// Particle k sits at (k, 2k, 3k), so each drawn end names its particle. A grid past its particles draws nothing.
 TEST_P(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
   Cloth cloth;
   for (std::size_t k = 0; k < cloth.particles.length(); ++k) cloth.particles[k].position = {1.0 * k, 2.0 * k, 3.0 * k};
@@ -69,9 +65,7 @@ TEST_P(GLprimTest, ClothJoinsEveryRowAndColumnNeighbourPairOnce) {
   }
 }
 
-// Faces whose corners have their vertices' normals are read in place while the mesh sits at the
-// origin, the others copied; either way a corner is its vertex offset by position, with its own
-// normal. A face naming a missing vertex is skipped, and only a mark of exactly 1 is olive.
+// Corners offset by position, own normals, in place or copied; bad faces skipped; only a mark of 1 is olive.
 TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCornersNormalsAndColours) {
   for (const auto& [x, y, z, normals] :
        {std::tuple{10., 20., 30., FaceIndices{1, 2, 3}}, std::tuple{0., 0., 0., FaceIndices{1, 2, 3}},
@@ -99,10 +93,7 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
   }
 }
 
-// Four frames of one drawer, the bodies moving (the second frame's mesh after its preload): after the
-// first, a frame writes the mesh's three and the cloth's hundred positions (12 bytes each) and nothing
-// else, yet draws what a fresh drawer draws of the bodies as preloaded. Then a mesh with one more vertex,
-// drawable face and another position is laid down anew. Without buffer objects no buffer call is made.
+// Later frames write only positions (3 + 100, 12 bytes each) and draw as a fresh drawer; a grown mesh is laid anew.
 TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWhatAFreshDrawerDraws) {
   Object3D mesh, grown;
   triangleMesh(mesh, {1, 2, 3}, 0, 0, 0);
@@ -121,7 +112,7 @@ TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWh
                             call("glBufferSubData", {gl::kArrayBuffer, 0, 1200})};
   for (int i = 1; i <= 4; ++i) {
     const Object3D& drawn = i < 4 ? mesh : grown;
-    mesh.vertices[2].x = i, cloth.particles[99].position.z = i;
+    mesh.vertices[2].x = i, cloth.particles[cloth.particles.length() - 1].position.z = i;
     if (i == 2) mesh.vertices[2].x = kept.preloadModel(mesh) ? 10 : -1;  // moves on, drawn as preloaded
     const Calls calls = frame(kept, drawn);
     mesh.vertices[2].x = i;

@@ -34,59 +34,46 @@ class GLUWTest : public ::testing::Test {
   GLUW scene;
 };
 
-// The six view-transform calls in order, for the start camera and for a moved one whose values all differ.
+// The six view-transform calls in order, for a camera whose values all differ (the start one is in the pictures).
 TEST_F(GLUWTest, FrameClearsFirstSetsTheViewFromTheCameraAndEndsWithFinish) {
   scene.resize(512, 384);
   const Calls resized = takeCalls();
   EXPECT_EQ(resized[3], call("gluPerspective", {30, 512.0 / 384.0, 0.3, 200})) << "resize: near 0.3, far 200";
-  EXPECT_EQ(resized.back(), call("glMatrixMode", {0x1700})) << "resize leaves the model-view matrix current";
+  EXPECT_EQ(resized.back(), call("glMatrixMode", {gl::kModelview})) << "resize leaves the model-view matrix current";
   scene.init();
-  for (const double t : {0, 1}) {
-    if (t) scene.camera.translation = {1, 2, 3}, scene.camera.rotation = {10, 20, 30}, scene.camera.eye.z = -7;
-    Calls frame = renderFrame(), view;
-    std::copy_if(frame.begin(), frame.end(), std::back_inserter(view), [](const GLCall& c) {
-      return c.name.starts_with("glu") || c.name.starts_with("glRo") || c.name == "glTranslated";
-    });
-    EXPECT_EQ(view, (Calls{call("gluPerspective", {30, 512.0 / 384.0, 1, 100}),
-                           call("gluLookAt", {0, 0, t ? -7 : -10.0, 0, 0, 0, 0, 1, 0}),
-                           call("glTranslated", {t, 2 * t, 3 * t}), call("glRotated", {t ? 10 : -45.0, 1, 0, 0}),
-                           call("glRotated", {20 * t, 0, 1, 0}), call("glRotated", {30 * t, 0, 0, 1})}));
-    EXPECT_TRUE(frame.front() == call("glClear", {0x4100}) && frame.back() == call("glFinish"));
-    EXPECT_EQ(frame[2], call("glViewport", {0, 0, 512, 384})) << "after the clear and a glLoadIdentity";
-    EXPECT_DOUBLE_EQ(scene.model->objects[0]->time, 1 + t) << "ten mesh steps of 0.1 a frame";
-  }
-}
-
-// Steps taken ahead are the next frame's own: the frame that finds them under way waits for them
-// instead of stepping, and one that finds none steps itself.
-TEST_F(GLUWTest, StepsTakenAheadAreTheNextFramesOwn) {
-  scene.init(), scene.resize(64, 64);
-  scene.stepsAhead = true;
-  renderFrame(), renderFrame();
-  scene.stepsAhead = false;
-  renderFrame(), renderFrame();
-  EXPECT_DOUBLE_EQ(scene.model->objects[0]->time, 4);
+  scene.camera.translation = {1, 2, 3}, scene.camera.rotation = {10, 20, 30}, scene.camera.eye.z = -7;
+  Calls frame = renderFrame(), view;
+  std::copy_if(frame.begin(), frame.end(), std::back_inserter(view), [](const GLCall& c) {
+    return c.name.starts_with("glu") || c.name.starts_with("glRo") || c.name == "glTranslated";
+  });
+  EXPECT_EQ(view,
+            (Calls{call("gluPerspective", {30, 512.0 / 384.0, 1, 100}), call("gluLookAt", {0, 0, -7, 0, 0, 0, 0, 1, 0}),
+                   call("glTranslated", {1, 2, 3}), call("glRotated", {10, 1, 0, 0}), call("glRotated", {20, 0, 1, 0}),
+                   call("glRotated", {30, 0, 0, 1})}));
+  EXPECT_TRUE(frame.front() == call("glClear", {gl::kColorBufferBit | gl::kDepthBufferBit}) && frame.back() == call("glFinish"));
+  EXPECT_EQ(frame[2], call("glViewport", {0, 0, 512, 384})) << "after the clear and a glLoadIdentity";
+  EXPECT_DOUBLE_EQ(scene.model->objects[0]->time, 1) << "ten mesh steps of 0.1 a frame";
 }
 
 TEST_F(GLUWTest, MissingModelThrowsAnEmptyClientAreaPausesAndAFrameStillStepsAndDrawsTheCloth) {
   std::filesystem::remove("sphere_k.obj");
   EXPECT_THROW(scene.init(), ModelFileError);
-  EXPECT_EQ(takeCalls().back(), call("glLightfv", {0x4000, 0x1200, 0.2f, 0.2f, 0.2f, 1})) << "set before the read";
-  const Vec3D corner = scene.cloth->particles[99].position;
+  EXPECT_EQ(takeCalls().back(), call("glLightfv", {gl::kLight0, gl::kAmbient, 0.2f, 0.2f, 0.2f, 1})) << "set before the read";
+  const std::size_t freeCorner = scene.cloth->particles.length() - 1;
+  const Vec3D corner = scene.cloth->particles[freeCorner].position;
   for (const auto& [w, h] : {std::pair{512, 0}, std::pair{0, 512}, std::pair{0, 0}}) {
     scene.resize(w, h), scene.render();
     EXPECT_TRUE(takeCalls().empty()) << w << "x" << h << ": no infinite or NaN aspect reaches GL";
   }
-  EXPECT_TRUE(scene.cloth->particles[99].position.equals(corner)) << "an unseen frame is not simulated";
+  EXPECT_TRUE(scene.cloth->particles[freeCorner].position.equals(corner)) << "an unseen frame is not simulated";
   scene.resize(200, 100);
   const Calls frame = renderFrame();
-  EXPECT_FALSE(scene.cloth->particles[99].position.equals(corner)) << "a seen frame steps the cloth";
+  EXPECT_FALSE(scene.cloth->particles[freeCorner].position.equals(corner)) << "a seen frame steps the cloth";
   EXPECT_EQ(countNamed(frame, "glDrawElements"), 1u) << "the cloth alone is drawn";
   EXPECT_EQ(countNamed(frame, "glNormalPointer"), 0u) << "no mesh to draw";
 }
 
-// One drag per row: a left press at the origin without keys, then a move to (x, y) with the keys. Only
-// the named camera vector may change, from `before` to `after`.
+// Per row: a left press at the origin, then a move to (x, y) with the keys; only `vector` changes.
 TEST(GLUWMouseTest, DragsTurnZoomAndPanOnlyWithAltAndWithinTheirBounds) {
   Vec3D Camera::*turn = &Camera::rotation, Camera::*eye = &Camera::eye, Camera::*pan = &Camera::translation;
   const struct {
@@ -119,10 +106,9 @@ TEST(GLUWMouseTest, DragsTurnZoomAndPanOnlyWithAltAndWithinTheirBounds) {
     expected.*row.vector = row.after;
     dragged.onMouse(0, kLeftDown, 0, 0);
     EXPECT_EQ(dragged.onMouse(row.keys, kLeftDown, row.x, row.y), 1);
-    for (auto v : {&Camera::eye, &Camera::center, &Camera::translation, &Camera::rotation}) {
+    for (auto v : {&Camera::eye, &Camera::center, &Camera::translation, &Camera::rotation})
       for (auto axis : {&Vec3D::x, &Vec3D::y, &Vec3D::z})
         EXPECT_DOUBLE_EQ(dragged.camera.*v.*axis, expected.*v.*axis) << row.what;
-    }
   }
   EXPECT_TRUE(gl::GLRecorder::calls().empty()) << "onMouse makes no GL calls";
 }

@@ -1,6 +1,5 @@
-// The mesh's time step written plainly from its law: seven passes over the particles and springs, one
-// after the other, with Vec3D's operations in the law's order and one draw per particle in index order;
-// no packing, no fused passes, no threads, no tables. Object3D's step must give these bits.
+// The mesh's time step written plainly from its law, whose bits Object3D's step must give: seven passes in
+// the law's order, one draw per particle in index order; no packing, fused passes, threads or tables.
 #pragma once
 
 #include "core/Random.h"
@@ -10,8 +9,7 @@
 
 namespace sv::test {
 
-// dp's direction scaled by -(stiffness (len - rest) + damping (dv . dp) / len), where len is dp's length;
-// no damping term up to the threshold of 0.01.
+// dp's direction scaled by -(stiffness (len - rest) + damping (dv . dp) / len); undamped while len <= 0.01.
 inline Vec3D springForce(double stiffness, double damping, double rest, const Vec3D& dp, const Vec3D& dv) {
   const double len = dp.length();
   Vec3D force = dp;

@@ -30,8 +30,7 @@ inline void gridMesh(Object3D& mesh, int side) {
   buildQuietly(mesh);
 }
 
-// Scattered vertices joined at random, then a spring of length 0, one of 0.001 after scaling (below the
-// damping threshold, beyond the 60 disturbed vertices) and a duplicate; built.
+// Random vertices and springs, one of length 0, one of 0.001 (undamped, past the 60 disturbed), a duplicate.
 inline void scatteredMesh(Object3D& mesh, std::uint32_t seed, int count) {
   std::mt19937 g(seed);
   double p[3] = {};

@@ -24,8 +24,6 @@ std::pair<int, std::string> run(const std::string& command) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-void write(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 // Frame 3 of the scene with the model, as the viewer draws it.
 PngFile picture(const std::string& model) {
   const auto [code, output] =
@@ -56,8 +54,8 @@ TEST(ImportTest, ExportedShapesAreDrawnAsTheSameMeshesCutByHand) {
 
 TEST(ImportTest, BadInputExitsWithOneAndLeavesTheOutputAsItWas) {
   WorkingDirectory directory;
-  write("out.obj", "old");
-  write("binary.obj", std::string("v 1 2 3\0", 8));
+  std::ofstream("out.obj") << "old";
+  std::ofstream("binary.obj", std::ios::binary) << std::string("v 1 2 3\0", 8);
   const std::string program = SV_IMPORT;
   for (const char* bad : {"binary.obj out.obj", "missing.obj out.obj", "binary.obj no-such-directory/out.obj"}) {
     const auto [code, output] = run(program + " " + bad);

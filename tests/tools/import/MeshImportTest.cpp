@@ -1,6 +1,5 @@
-// The importer's mesh: exported shapes become closed triangle meshes of the shipped sphere's size,
-// normals outward, a spring on every edge, which the reader loads without a word; a text that is no
-// mesh is refused with its reason.
+// The importer's mesh: exported shapes become closed meshes of the shipped sphere's size, normals outward,
+// a spring per edge, read without a word; a text that is no mesh is refused with its reason.
 #include "MeshImport.h"
 #include "io/ReaderHarness.h"
 
@@ -26,7 +25,6 @@ bool isClosed(const MeshImport& mesh) {
 
 TEST(MeshImportTest, ExportedShapesBecomeClosedMeshesTheReaderLoadsSilently) {
   const std::pair<const char*, const char*> cases[] = {
-      // file, and the counts as the reader prints them
       {"cube.obj", "vtx   =8\nnml   =6\nface  =12\nspring=18\n"},
       {"tetrahedron.obj", "vtx   =4\nnml   =4\nface  =4\nspring=6\n"},
       {"two-objects.obj", "vtx   =8\nnml   =8\nface  =8\nspring=12\n"}};
@@ -43,13 +41,11 @@ TEST(MeshImportTest, ExportedShapesBecomeClosedMeshesTheReaderLoadsSilently) {
       }
     }
     const auto loaded = loadText(mesh.toText("shape"));
-    EXPECT_EQ(loaded->out, counts);
-    EXPECT_EQ(loaded->err, "");
+    EXPECT_EQ(loaded->out + loaded->err, counts) << "the counts, and not a word more";
   }
 }
 
-// A square of two triangles: five edges, and with --bend the spring across the diagonal; the file's
-// coordinates stay with --keep-scale.
+// A square of two triangles: five edges, a sixth across with --bend; coordinates kept with --keep-scale.
 TEST(MeshImportTest, BendAndKeepScale) {
   const std::string square = "v 10 10 0\nv 12 10 0\nv 12 12 0\nv 10 12 0\nf 1 2 3 4\n";
   const MeshImport plain(square, {false, true}), bent(square, {true, true});

@@ -41,8 +41,7 @@ TEST_F(SnapshotTest, WritesTheRequestedPictureAndTheSameOneForTheSameSeed) {
   EXPECT_NE(picture.rgba, PngFile::read("c.png").rgba);
 }
 
-// Bad options print the usage and exit with 2; an unwritable path (a missing directory, or a directory
-// where the file should go) or a missing model is named and exits with 1, before any picture is made.
+// Bad options: the usage and 2; an unwritable path or missing model: named, and 1, before any picture.
 TEST_F(SnapshotTest, ErrorsAreClearAndWriteNothing) {
   auto expectError = [](const std::string& arguments, int exitCode, const std::string& says) {
     const auto [code, output] = snapshot(arguments);
@@ -69,9 +68,8 @@ TEST_F(SnapshotTest, AThreadCountThatIsNotOneIsNamed) {
     setenv("SV_THREADS", value.c_str(), 1);
     const auto [code, output] = snapshot("--size 64x64 out.png");
     EXPECT_EQ(code, 0) << output;
-    EXPECT_NE(output.find("SV_THREADS=\"" + value + "\" is not a whole number from 1 to 256: using "),
-              std::string::npos)
-        << output;
+    const std::string named = "SV_THREADS=\"" + value + "\" is not a whole number from 1 to 256: using ";
+    EXPECT_NE(output.find(named), std::string::npos) << output;
   }
   unsetenv("SV_THREADS");
 }
