@@ -244,24 +244,8 @@ void SpringForces::compute(const Array<DampedSpring>& springs, const Array<MeshP
   kernelFor(width())(springs.data(), particles.data(), from, to, forces.data());
 }
 
-// The sum stays in registers over a particle's springs; a second end's force is negated by its sign
-// bits rather than a branch, since first and second ends follow each other at random.
 void SpringForces::gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end) const {
-  const double* const f = forces.data();
-  const std::uint32_t* const endAt = ends.data();
-  for (std::size_t i = begin; i < end; ++i) {
-    Vec3D& sum = particles[i].force;
-    __m128d xy = _mm_loadu_pd(&sum.x), z = _mm_load_sd(&sum.z);
-    for (auto e = static_cast<std::size_t>(endStart[i]); e < static_cast<std::size_t>(endStart[i + 1]); ++e) {
-      const double* at = f + 3 * (endAt[e] >> 1);
-      const __m128d sign =
-          _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(std::uint64_t{endAt[e] & 1u} << 63)));
-      xy = _mm_add_pd(xy, _mm_xor_pd(_mm_loadu_pd(at), sign));
-      z = _mm_add_sd(z, _mm_xor_pd(_mm_load_sd(at + 2), sign));
-    }
-    _mm_storeu_pd(&sum.x, xy);
-    _mm_store_sd(&sum.z, z);
-  }
+  gather(particles, begin, end, [](std::size_t) {});
 }
 
 }  // namespace sv
