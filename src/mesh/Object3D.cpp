@@ -17,9 +17,6 @@ namespace {
 
 constexpr double kSpringStiffness = 0.0025;
 constexpr double kSpringDamping = 0.0025;
-constexpr double kAnchorStiffness = 0.025;
-constexpr double kAnchorDamping = 0.025;
-constexpr double kParticleMass = 0.05;
 constexpr int kDisturbedParticles = 60;
 constexpr double kInitialDisturbance = 1.0;
 
@@ -106,10 +103,6 @@ int Object3D::build() {
     MeshParticle& p = particles[i];
     p.restPosition.set(vertices[i]);
     p.displacement.fill(0.0);
-    p.anchorRestLength = 0.0;
-    p.anchorStiffness = kAnchorStiffness;
-    p.anchorDamping = kAnchorDamping;
-    p.mass = kParticleMass;
   }
 
   std::printf("vtx   =%d\n", static_cast<int>(vertices.length()));
