@@ -2,6 +2,7 @@
 // forces, mesh springs, anchors with integration, time); see core/Motion.h for why the order matters.
 #include "mesh/Object3D.h"
 
+#include "core/DampedSpring.h"
 #include "core/Motion.h"
 #include "core/Random.h"
 #include "core/TurnTable.h"
@@ -15,8 +16,6 @@ namespace sv {
 
 namespace {
 
-constexpr double kSpringStiffness = 0.0025;
-constexpr double kSpringDamping = 0.0025;
 constexpr int kDisturbedParticles = 60;
 constexpr double kInitialDisturbance = 1.0;
 
@@ -115,8 +114,6 @@ int Object3D::build() {
     d.set(vertices[s.first]);
     d.sub(vertices[s.second]);
     s.restLength = d.length();
-    s.stiffness = kSpringStiffness;
-    s.damping = kSpringDamping;
   }
 
   for (std::size_t i = 0; i < particles.length() && i < kDisturbedParticles; ++i) {

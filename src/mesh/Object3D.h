@@ -4,20 +4,17 @@
 #pragma once
 
 #include "core/Array.h"
-#include "core/DampedSpring.h"
 #include "core/Object.h"
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
+#include "mesh/MeshSpring.h"
 #include "mesh/SpringForces.h"
 
 #include <cstdint>
 
 namespace sv {
-
-// A spring between two vertices of a mesh; its constants are set by build.
-using MeshSpring = DampedSpring;
 
 class Object3D : public Object {
  public:

@@ -8,6 +8,7 @@
 #include "core/DampedSpring.h"
 #include "core/Object.h"
 #include "mesh/MeshParticle.h"
+#include "mesh/MeshSpring.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,11 +26,11 @@ class SpringForces : public Object {
   static void setWidth(int springs);
 
   // The incidence lists of the springs' ends and room for their forces. Allocates; a step does not.
-  void build(const Array<DampedSpring>& springs, std::size_t particleCount);
-  bool fits(const Array<DampedSpring>& springs, std::size_t particleCount) const;
+  void build(const Array<MeshSpring>& springs, std::size_t particleCount);
+  bool fits(const Array<MeshSpring>& springs, std::size_t particleCount) const;
 
   // The forces of springs from to to - 1, which the threads split at partBegin.
-  void compute(const Array<DampedSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
+  void compute(const Array<MeshSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
                std::size_t to);
   // The first spring of part `part` of `parts`: a multiple of 8, so that the widest law never runs short
   // inside a part, and in large meshes two threads' forces share no cache line.
