@@ -222,6 +222,7 @@ void Object3D::applyBodyForces(Range range, double swell) {
     applyBodyForce(particles[i], turns.forDraw(windDraws[i]), swell);
   }
 }
+
 // The headings' sines and cosines are scattered over a table of 1 MiB, so each is fetched a few
 // particles ahead of its use.
 inline void Object3D::fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const {
