@@ -41,7 +41,9 @@ void oneByOne(const MeshSpring* springs, const MeshParticle* particles, std::siz
   for (std::size_t k = from; k < to; ++k) store(forceOf(springs[k], particles), forces + 3 * k);
 }
 
-LaneVectors<Lanes2> lanes(const Vec3D& u, const Vec3D& v) { return {Lanes2{u.x, v.x}, Lanes2{u.y, v.y}, Lanes2{u.z, v.z}}; }
+LaneVectors<Lanes2> lanes(const Vec3D& u, const Vec3D& v) {
+  return {Lanes2{u.x, v.x}, Lanes2{u.y, v.y}, Lanes2{u.z, v.z}};
+}
 
 // Two springs a lane each.
 void inPairs(const MeshSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
@@ -97,8 +99,8 @@ struct FourSprings {
   transpose(dv, columns);
   four.dv = {columns[0], columns[1], columns[2]};
   four.stiffness = _mm256_set1_pd(MeshSpring::stiffness), four.damping = _mm256_set1_pd(MeshSpring::damping);
-  four.restLength = _mm256_set_pd(springs[3].restLength, springs[2].restLength, springs[1].restLength,
-                                  springs[0].restLength);
+  four.restLength =
+      _mm256_set_pd(springs[3].restLength, springs[2].restLength, springs[1].restLength, springs[0].restLength);
 }
 
 // Four forces back to a row each, x, y, z packed one spring after the other. Each row's fourth lane
