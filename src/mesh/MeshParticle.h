@@ -4,19 +4,21 @@
 
 #include "core/Vec3D.h"
 
-#include <limits>
-
 namespace sv {
 
 struct MeshParticle {
+  // The anchor spring's constants and the mass are the same for every particle of every mesh, so they
+  // belong to the record's type rather than to each record: the step streams 128 bytes a particle, two
+  // cache lines, instead of 160.
+  static constexpr double anchorStiffness = 0.025;
+  static constexpr double anchorDamping = 0.025;
+  static constexpr double anchorRestLength = 0.0;
+  static constexpr double mass = 0.05;
+
   Vec3D force;
   Vec3D velocity;
   Vec3D restPosition;
   Vec3D displacement;
-  double anchorStiffness = std::numeric_limits<double>::quiet_NaN();
-  double anchorDamping = std::numeric_limits<double>::quiet_NaN();
-  double anchorRestLength = std::numeric_limits<double>::quiet_NaN();
-  double mass = std::numeric_limits<double>::quiet_NaN();
 };
 
 }  // namespace sv

@@ -2,6 +2,7 @@
 // forces, mesh springs, anchors with integration, time); see core/Motion.h for why the order matters.
 #include "mesh/Object3D.h"
 
+#include "core/DampedSpring.h"
 #include "core/Motion.h"
 #include "core/Random.h"
 #include "core/TurnTable.h"
@@ -15,11 +16,6 @@ namespace sv {
 
 namespace {
 
-constexpr double kSpringStiffness = 0.0025;
-constexpr double kSpringDamping = 0.0025;
-constexpr double kAnchorStiffness = 0.025;
-constexpr double kAnchorDamping = 0.025;
-constexpr double kParticleMass = 0.05;
 constexpr int kDisturbedParticles = 60;
 constexpr double kInitialDisturbance = 1.0;
 
@@ -106,10 +102,6 @@ int Object3D::build() {
     MeshParticle& p = particles[i];
     p.restPosition.set(vertices[i]);
     p.displacement.fill(0.0);
-    p.anchorRestLength = 0.0;
-    p.anchorStiffness = kAnchorStiffness;
-    p.anchorDamping = kAnchorDamping;
-    p.mass = kParticleMass;
   }
 
   std::printf("vtx   =%d\n", static_cast<int>(vertices.length()));
@@ -122,8 +114,6 @@ int Object3D::build() {
     d.set(vertices[s.first]);
     d.sub(vertices[s.second]);
     s.restLength = d.length();
-    s.stiffness = kSpringStiffness;
-    s.damping = kSpringDamping;
   }
 
   for (std::size_t i = 0; i < particles.length() && i < kDisturbedParticles; ++i) {
@@ -152,11 +142,12 @@ int Object3D::step(double dt) { return advance(1, dt); }
 
 // Each step takes its wind draws first, one per particle in particle order, so the threads can take
 // theirs in any order. Then its passes: body forces, mesh springs, anchors with integration, time.
-// Where one step ends and the next begins, the passes that touch only their own particle are walked in
-// one sweep: none reads what another particle's pass writes, so the bits equal separate sweeps, with one
-// trip through memory fewer per step. The springs need every particle's body force and run between:
-//   draws 1, body forces 1 | springs 1 | draws 2, anchors and integration 1 with body forces 2 | ...
-//   | springs n | anchors and integration n, vertices
+// The springs need every particle's body force and position, so their forces are computed apart first;
+// after that every pass touches only its own particle, so each particle's spring sum, its anchor and
+// integration, and the next step's body force are walked in one sweep: none reads what another
+// particle's pass writes, so the bits equal separate sweeps, with fewer trips through memory:
+//   draws 1, body forces 1 | spring forces 1 | draws 2, sums, anchors and integration 1, body forces 2
+//   | ... | spring forces n | sums, anchors and integration n, vertices
 // The vertices are written by the last step only: nothing reads them in between.
 int Object3D::advance(int steps, double dt) {
   if (steps <= 0) return 0;
@@ -164,43 +155,37 @@ int Object3D::advance(int steps, double dt) {
   const bool large = particles.length() >= parallelFrom && vertices.length() == particles.length();
   const int threads = large ? pool.threadCount() : 1;
   if (threads > 1 && !blocksFit(threads)) buildBlocks(threads);
-  // pass(begin, end) on each block's share of the particles, each block on one of the pool's threads; on
-  // one thread, pass(0, length) over the pass's own extent on the calling thread.
-  auto everyBlock = [&](std::size_t length, auto&& pass) {
-    if (threads == 1) return pass(0, length);
+  if (threads == 1 && !meshSpringForces.fits(springs, particles.length()))
+    meshSpringForces.build(springs, particles.length());
+  // pass(block) on every block, each on one of the pool's threads; block -1 is the whole mesh on the
+  // calling thread.
+  auto everyBlock = [&](auto&& pass) {
+    if (threads == 1) return pass(-1);
     pool.run([&](int member, int team) {
-      for (int b = member; b < blockCount; b += team) pass(blockBegin(b), blockBegin(b + 1));
+      for (int block = member; block < blockCount; block += team) pass(block);
     });
-  };
-  // Every spring's force on its own, then each particle's sum of its springs' forces in spring order;
-  // block -1 is the whole mesh on the calling thread.
-  auto springsOfEveryBlock = [&] {
-    for (auto pass : {&Object3D::computeSpringForces, &Object3D::gatherSpringForces}) {
-      if (threads == 1) {
-        (this->*pass)(-1);
-        continue;
-      }
-      pool.run([&](int member, int team) {
-        for (int block = member; block < blockCount; block += team) (this->*pass)(block);
-      });
-    }
   };
 
   drawWinds();
   const double swell = swellAt(time);
-  everyBlock(particles.length(), [&](std::size_t begin, std::size_t end) { applyBodyForces(begin, end, swell); });
+  everyBlock([&](int block) { applyBodyForces(particlesOf(block), swell); });
   for (int k = 1; k < steps; ++k) {
-    springsOfEveryBlock();
+    everyBlock([&](int block) { computeSpringForces(block); });
     drawWinds();
     const double nextSwell = swellAt(time + dt);
-    everyBlock(vertices.length(),
-               [&](std::size_t begin, std::size_t end) { endStepAndApplyNextBodyForces(begin, end, dt, nextSwell); });
+    everyBlock([&](int block) { endStepAndApplyNextBodyForces(particlesOf(block), dt, nextSwell); });
     time += dt;
   }
-  springsOfEveryBlock();
-  everyBlock(vertices.length(), [&](std::size_t begin, std::size_t end) { applyAnchorsAndIntegrate(begin, end, dt); });
+  everyBlock([&](int block) { computeSpringForces(block); });
+  everyBlock([&](int block) { endLastStep(particlesOf(block), dt); });
   time += dt;
   return 0;
+}
+
+// The particles of a block; block -1 is all of them.
+Object3D::Range Object3D::particlesOf(int block) const {
+  if (block < 0) return {0, particles.length()};
+  return {blockBegin(block), blockBegin(block + 1)};
 }
 
 // The vertical force's factor at a time: it swells and reverses with period 20.
@@ -220,28 +205,20 @@ bool Object3D::blocksFit(int blocks) const {
 }
 
 // Every spring pushes its two ends equally and oppositely along the line between them: first each
-// spring's force, on any thread, then each particle's sum in spring order, as one loop over the springs
-// adding into both ends would make it. Block -1 is every spring on the calling thread.
+// spring's force, on any thread, then each particle's sum in spring order (in the sweeps that end a
+// step), as one loop over the springs adding into both ends would make it.
 void Object3D::computeSpringForces(int block) {
-  if (block < 0) {
-    if (!meshSpringForces.fits(springs, particles.length())) meshSpringForces.build(springs, particles.length());
-    return meshSpringForces.compute(springs, particles, 0, springs.length());
-  }
+  if (block < 0) return meshSpringForces.compute(springs, particles, 0, springs.length());
   meshSpringForces.compute(springs, particles, meshSpringForces.partBegin(block, blockCount),
                            meshSpringForces.partBegin(block + 1, blockCount));
 }
 
-void Object3D::gatherSpringForces(int block) {
-  if (block < 0) return meshSpringForces.gather(particles, 0, particles.length());
-  meshSpringForces.gather(particles, blockBegin(block), blockBegin(block + 1));
-}
-
 // A wind of random heading, then a vertical force that swells and reverses with the time at the
 // start of the step.
-void Object3D::applyBodyForces(std::size_t begin, std::size_t end, double swell) {
+void Object3D::applyBodyForces(Range range, double swell) {
   const TurnTable& turns = TurnTable::instance();
-  for (std::size_t i = begin; i < end; ++i) {
-    fetchTurnAhead(turns, i, end);
+  for (std::size_t i = range.begin; i < range.end; ++i) {
+    fetchTurnAhead(turns, i, range.end);
     applyBodyForce(particles[i], turns.forDraw(windDraws[i]), swell);
   }
 }
@@ -258,27 +235,27 @@ inline void Object3D::applyBodyForce(MeshParticle& p, const TurnTable::SinCos& t
   p.force.y = (p.mass * kVerticalCoefficient) * swell;
 }
 
-// The anchor spring (rest length 0) draws each particle back to its rest position; then the particle
-// moves and its vertex follows.
-void Object3D::applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt) {
-  for (std::size_t i = begin; i < end; ++i) {
+// The last step's sums, then the anchor spring (rest length 0) draws each particle back to its rest
+// position; the particle moves and its vertex follows.
+void Object3D::endLastStep(Range range, double dt) {
+  meshSpringForces.gather(particles, range.begin, range.end, [&](std::size_t i) {
     MeshParticle& p = particles[i];
     applyAnchorAndIntegrate(p, dt);
     vertices[i].set(p.restPosition);
     vertices[i].add(p.displacement);
-  }
+  });
 }
 
-// A step's anchors and integration fused with the next step's body forces, whose draws are taken: one
-// trip through the particles instead of two. The vertices are left to the last step.
-void Object3D::endStepAndApplyNextBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell) {
+// A step's sums, anchors and integration fused with the next step's body forces, whose draws are taken:
+// one trip through the particles instead of three. The vertices are left to the last step.
+void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double nextSwell) {
   const TurnTable& turns = TurnTable::instance();
-  for (std::size_t i = begin; i < end; ++i) {
-    fetchTurnAhead(turns, i, end);
+  meshSpringForces.gather(particles, range.begin, range.end, [&](std::size_t i) {
+    fetchTurnAhead(turns, i, range.end);
     MeshParticle& p = particles[i];
     applyAnchorAndIntegrate(p, dt);
     applyBodyForce(p, turns.forDraw(windDraws[i]), nextSwell);
-  }
+  });
 }
 
 inline void Object3D::applyAnchorAndIntegrate(MeshParticle& p, double dt) {

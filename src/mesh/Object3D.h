@@ -4,20 +4,17 @@
 #pragma once
 
 #include "core/Array.h"
-#include "core/DampedSpring.h"
 #include "core/Object.h"
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
 #include "mesh/FaceIndices.h"
 #include "mesh/MeshParticle.h"
+#include "mesh/MeshSpring.h"
 #include "mesh/SpringForces.h"
 
 #include <cstdint>
 
 namespace sv {
-
-// A spring between two vertices of a mesh; its constants are set by build.
-using MeshSpring = DampedSpring;
 
 class Object3D : public Object {
  public:
@@ -58,19 +55,22 @@ class Object3D : public Object {
   double time = 0.0;
 
  private:
+  struct Range {
+    std::size_t begin, end;
+  };
   void buildBlocks(int blocks);
   static int threadsOffered();
   bool blocksFit(int blocks) const;
   std::size_t blockBegin(int block) const;
+  Range particlesOf(int block) const;
   static double swellAt(double t);
   void drawWinds();
-  void applyBodyForces(std::size_t begin, std::size_t end, double swell);
+  void applyBodyForces(Range range, double swell);
   void fetchTurnAhead(const TurnTable& turns, std::size_t i, std::size_t end) const;
   static void applyBodyForce(MeshParticle& p, const TurnTable::SinCos& turn, double swell);
   void computeSpringForces(int block);
-  void gatherSpringForces(int block);
-  void applyAnchorsAndIntegrate(std::size_t begin, std::size_t end, double dt);
-  void endStepAndApplyNextBodyForces(std::size_t begin, std::size_t end, double dt, double nextSwell);
+  void endLastStep(Range range, double dt);
+  void endStepAndApplyNextBodyForces(Range range, double dt, double nextSwell);
   static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
 
   // For the threaded step: the particles in one block per thread, and a share of the springs each;

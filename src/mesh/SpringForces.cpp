@@ -10,18 +10,15 @@ namespace sv {
 
 namespace {
 
-static_assert(offsetof(DampedSpring, stiffness) == 8 && offsetof(DampedSpring, damping) == 16 &&
-                  offsetof(DampedSpring, restLength) == 24 && sizeof(DampedSpring) == 32,
-              "the wide kernels read a spring's constants as the last three lanes of four");
 static_assert(sizeof(Vec3D) == 4 * sizeof(double), "the wide kernels read a vector as four lanes");
 
-using Kernel = void (*)(const DampedSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
+using Kernel = void (*)(const MeshSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
                         double* forces);
 
 void store(const Vec3D& f, double* at) { at[0] = f.x, at[1] = f.y, at[2] = f.z; }
 
 // One spring's dp = ((a.rest + a.displacement) - b.rest) - b.displacement and dv = a.velocity - b.velocity.
-void separation(const DampedSpring& s, const MeshParticle* particles, Vec3D& dp, Vec3D& dv) {
+void separation(const MeshSpring& s, const MeshParticle* particles, Vec3D& dp, Vec3D& dv) {
   const MeshParticle& a = particles[s.first];
   const MeshParticle& b = particles[s.second];
   dp.set(a.restPosition);
@@ -33,25 +30,27 @@ void separation(const DampedSpring& s, const MeshParticle* particles, Vec3D& dp,
 }
 
 // The force on the spring's first end.
-Vec3D forceOf(const DampedSpring& s, const MeshParticle* particles) {
+Vec3D forceOf(const MeshSpring& s, const MeshParticle* particles) {
   Vec3D dp, dv;
   separation(s, particles, dp, dv);
   return DampedSpring::forceAlong(s.stiffness, s.damping, s.restLength, dv, dp);
 }
 
-void oneByOne(const DampedSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
+void oneByOne(const MeshSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
               double* forces) {
   for (std::size_t k = from; k < to; ++k) store(forceOf(springs[k], particles), forces + 3 * k);
 }
 
-LaneVectors<Lanes2> lanes(const Vec3D& u, const Vec3D& v) { return {Lanes2{u.x, v.x}, Lanes2{u.y, v.y}, Lanes2{u.z, v.z}}; }
+LaneVectors<Lanes2> lanes(const Vec3D& u, const Vec3D& v) {
+  return {Lanes2{u.x, v.x}, Lanes2{u.y, v.y}, Lanes2{u.z, v.z}};
+}
 
 // Two springs a lane each.
-void inPairs(const DampedSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
+void inPairs(const MeshSpring* springs, const MeshParticle* particles, std::size_t from, std::size_t to,
              double* forces) {
   std::size_t k = from;
   for (; k + 2 <= to; k += 2) {
-    const DampedSpring &s = springs[k], &t = springs[k + 1];
+    const MeshSpring &s = springs[k], &t = springs[k + 1];
     Vec3D dp[2], dv[2];
     separation(s, particles, dp[0], dv[0]);
     separation(t, particles, dp[1], dv[1]);
@@ -78,15 +77,15 @@ void inPairs(const DampedSpring* springs, const MeshParticle* particles, std::si
 [[gnu::always_inline, gnu::target("avx2")]] inline __m256d load(const Vec3D& v) { return _mm256_loadu_pd(&v.x); }
 
 // Four springs' dp and dv as whole vectors per spring (the fourth lane rides along unused), then turned
-// into a lane per spring; their constants likewise.
+// into a lane per spring; the springs' rest lengths a lane each beside the constants they all share.
 struct FourSprings {
   LaneVectors<Lanes4> dp, dv;
   Lanes4 stiffness, damping, restLength;
 };
 
-[[gnu::always_inline, gnu::target("avx2")]] inline void loadFour(const DampedSpring* springs,
+[[gnu::always_inline, gnu::target("avx2")]] inline void loadFour(const MeshSpring* springs,
                                                                  const MeshParticle* particles, FourSprings& four) {
-  __m256d dp[4], dv[4], constants[4], columns[4];
+  __m256d dp[4], dv[4], columns[4];
   for (int j = 0; j < 4; ++j) {
     const MeshParticle& a = particles[springs[j].first];
     const MeshParticle& b = particles[springs[j].second];
@@ -94,14 +93,14 @@ struct FourSprings {
         _mm256_sub_pd(_mm256_sub_pd(_mm256_add_pd(load(a.restPosition), load(a.displacement)), load(b.restPosition)),
                       load(b.displacement));
     dv[j] = _mm256_sub_pd(load(a.velocity), load(b.velocity));
-    constants[j] = _mm256_loadu_pd(reinterpret_cast<const double*>(&springs[j]));
   }
   transpose(dp, columns);
   four.dp = {columns[0], columns[1], columns[2]};
   transpose(dv, columns);
   four.dv = {columns[0], columns[1], columns[2]};
-  transpose(constants, columns);
-  four.stiffness = columns[1], four.damping = columns[2], four.restLength = columns[3];
+  four.stiffness = _mm256_set1_pd(MeshSpring::stiffness), four.damping = _mm256_set1_pd(MeshSpring::damping);
+  four.restLength =
+      _mm256_set_pd(springs[3].restLength, springs[2].restLength, springs[1].restLength, springs[0].restLength);
 }
 
 // Four forces back to a row each, x, y, z packed one spring after the other. Each row's fourth lane
@@ -118,7 +117,7 @@ struct FourSprings {
   _mm_store_sd(at + 11, _mm256_extractf128_pd(rows[3], 1));
 }
 
-[[gnu::target("avx2")]] void inFours(const DampedSpring* springs, const MeshParticle* particles, std::size_t from,
+[[gnu::target("avx2")]] void inFours(const MeshSpring* springs, const MeshParticle* particles, std::size_t from,
                                      std::size_t to, double* forces) {
   std::size_t k = from;
   for (; k + 4 <= to; k += 4) {
@@ -150,7 +149,7 @@ struct FourSprings {
 }
 
 // Two fours gathered as above, joined into eight lanes for the law.
-[[gnu::target("avx512f")]] void inEights(const DampedSpring* springs, const MeshParticle* particles, std::size_t from,
+[[gnu::target("avx512f")]] void inEights(const MeshSpring* springs, const MeshParticle* particles, std::size_t from,
                                          std::size_t to, double* forces) {
   std::size_t k = from;
   for (; k + 8 <= to; k += 8) {
@@ -211,11 +210,11 @@ int SpringForces::width() { return chosenWidth; }
 
 void SpringForces::setWidth(int springs) { chosenWidth = offered(springs) ? springs : widestOffered(); }
 
-void SpringForces::build(const Array<DampedSpring>& springs, std::size_t particleCount) {
+void SpringForces::build(const Array<MeshSpring>& springs, std::size_t particleCount) {
   springCount = springs.length();
   endStart.setLength(particleCount + 1);
   for (std::int32_t& start : endStart) start = 0;
-  for (const DampedSpring& s : springs) {
+  for (const MeshSpring& s : springs) {
     ++endStart[static_cast<std::size_t>(s.first) + 1];
     ++endStart[static_cast<std::size_t>(s.second) + 1];
   }
@@ -230,7 +229,7 @@ void SpringForces::build(const Array<DampedSpring>& springs, std::size_t particl
   forces.setLength(3 * springCount);
 }
 
-bool SpringForces::fits(const Array<DampedSpring>& springs, std::size_t particleCount) const {
+bool SpringForces::fits(const Array<MeshSpring>& springs, std::size_t particleCount) const {
   return springCount == springs.length() && endStart.length() == particleCount + 1;
 }
 
@@ -239,29 +238,13 @@ std::size_t SpringForces::partBegin(int part, int parts) const {
   return springCount * static_cast<std::size_t>(part) / static_cast<std::size_t>(parts) / 8 * 8;
 }
 
-void SpringForces::compute(const Array<DampedSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
+void SpringForces::compute(const Array<MeshSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
                            std::size_t to) {
   kernelFor(width())(springs.data(), particles.data(), from, to, forces.data());
 }
 
-// The sum stays in registers over a particle's springs; a second end's force is negated by its sign
-// bits rather than a branch, since first and second ends follow each other at random.
 void SpringForces::gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end) const {
-  const double* const f = forces.data();
-  const std::uint32_t* const endAt = ends.data();
-  for (std::size_t i = begin; i < end; ++i) {
-    Vec3D& sum = particles[i].force;
-    __m128d xy = _mm_loadu_pd(&sum.x), z = _mm_load_sd(&sum.z);
-    for (auto e = static_cast<std::size_t>(endStart[i]); e < static_cast<std::size_t>(endStart[i + 1]); ++e) {
-      const double* at = f + 3 * (endAt[e] >> 1);
-      const __m128d sign =
-          _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(std::uint64_t{endAt[e] & 1u} << 63)));
-      xy = _mm_add_pd(xy, _mm_xor_pd(_mm_loadu_pd(at), sign));
-      z = _mm_add_sd(z, _mm_xor_pd(_mm_load_sd(at + 2), sign));
-    }
-    _mm_storeu_pd(&sum.x, xy);
-    _mm_store_sd(&sum.z, z);
-  }
+  gather(particles, begin, end, [](std::size_t) {});
 }
 
 }  // namespace sv

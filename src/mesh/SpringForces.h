@@ -8,6 +8,7 @@
 #include "core/DampedSpring.h"
 #include "core/Object.h"
 #include "mesh/MeshParticle.h"
+#include "mesh/MeshSpring.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -25,17 +26,21 @@ class SpringForces : public Object {
   static void setWidth(int springs);
 
   // The incidence lists of the springs' ends and room for their forces. Allocates; a step does not.
-  void build(const Array<DampedSpring>& springs, std::size_t particleCount);
-  bool fits(const Array<DampedSpring>& springs, std::size_t particleCount) const;
+  void build(const Array<MeshSpring>& springs, std::size_t particleCount);
+  bool fits(const Array<MeshSpring>& springs, std::size_t particleCount) const;
 
   // The forces of springs from to to - 1, which the threads split at partBegin.
-  void compute(const Array<DampedSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
+  void compute(const Array<MeshSpring>& springs, const Array<MeshParticle>& particles, std::size_t from,
                std::size_t to);
   // The first spring of part `part` of `parts`: a multiple of 8, so that the widest law never runs short
   // inside a part, and in large meshes two threads' forces share no cache line.
   std::size_t partBegin(int part, int parts) const;
   // Adds to the force of each particle from begin to end - 1 the forces of its springs, all computed.
   void gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end) const;
+  // The same, with then(i) right after particle i's sum is stored: a pass over the particles that needs
+  // only its own particle's sum runs in the same sweep, while the particle is still in cache.
+  template <typename Then>
+  void gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end, Then&& then) const;
 
  private:
   // Per particle, its ends in ascending spring order: 2 k for the first end of spring k, 2 k + 1 for
@@ -45,5 +50,28 @@ class SpringForces : public Object {
   Array<double> forces;  // x, y, z of spring k's force on its first end at 3 k
   std::size_t springCount = 0;
 };
+
+// The sum stays in registers over a particle's springs; a second end's force is negated by its sign
+// bits rather than a branch, since first and second ends follow each other at random.
+template <typename Then>
+inline void SpringForces::gather(Array<MeshParticle>& particles, std::size_t begin, std::size_t end,
+                                 Then&& then) const {
+  const double* const f = forces.data();
+  const std::uint32_t* const endAt = ends.data();
+  for (std::size_t i = begin; i < end; ++i) {
+    Vec3D& sum = particles[i].force;
+    __m128d xy = _mm_loadu_pd(&sum.x), z = _mm_load_sd(&sum.z);
+    for (auto e = static_cast<std::size_t>(endStart[i]); e < static_cast<std::size_t>(endStart[i + 1]); ++e) {
+      const double* at = f + 3 * (endAt[e] >> 1);
+      const __m128d sign =
+          _mm_castsi128_pd(_mm_set1_epi64x(static_cast<long long>(std::uint64_t{endAt[e] & 1u} << 63)));
+      xy = _mm_add_pd(xy, _mm_xor_pd(_mm_loadu_pd(at), sign));
+      z = _mm_add_sd(z, _mm_xor_pd(_mm_load_sd(at + 2), sign));
+    }
+    _mm_storeu_pd(&sum.x, xy);
+    _mm_store_sd(&sum.z, z);
+    then(i);
+  }
+}
 
 }  // namespace sv
