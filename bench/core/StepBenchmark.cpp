@@ -29,6 +29,19 @@
 namespace sv {
 namespace {
 
+// The four report lines would garble the table: standard output goes to /dev/null while the mesh builds.
+void buildQuietly(Object3D& mesh) {
+  std::fflush(stdout);
+  const int saved = dup(STDOUT_FILENO);
+  const int devNull = open("/dev/null", O_WRONLY);
+  if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
+  mesh.build();
+  std::fflush(stdout);
+  if (saved >= 0) dup2(saved, STDOUT_FILENO);
+  if (devNull >= 0) close(devNull);
+  if (saved >= 0) close(saved);
+}
+
 // Thread CPU time, so that the ratios hold on a machine shared with other work: time spent descheduled
 // counts for neither the step nor the floor.
 double threadSeconds() {
@@ -56,16 +69,7 @@ void fillGrid(Object3D& mesh, int side) {
     }
   }
   mesh.addNormal(0, 0, 1);
-  // The four report lines would garble the table: send standard output to /dev/null while building.
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  const int devNull = open("/dev/null", O_WRONLY);
-  if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-  mesh.build();
-  std::fflush(stdout);
-  if (saved >= 0) dup2(saved, STDOUT_FILENO);
-  if (devNull >= 0) close(devNull);
-  if (saved >= 0) close(saved);
+  buildQuietly(mesh);
 }
 
 int sideFor(std::int64_t vertices) { return static_cast<int>(std::lround(std::sqrt(static_cast<double>(vertices)))); }
@@ -280,15 +284,7 @@ void fillSphere(Object3D& mesh, int frequency) {
     mesh.addFace(corners, {}, corners);
   }
   for (const auto& [a, b] : sphere.edges) mesh.addSpring(a + 1, b + 1);
-  std::fflush(stdout);
-  const int saved = dup(STDOUT_FILENO);
-  const int devNull = open("/dev/null", O_WRONLY);
-  if (devNull >= 0) dup2(devNull, STDOUT_FILENO);
-  mesh.build();
-  std::fflush(stdout);
-  if (saved >= 0) dup2(saved, STDOUT_FILENO);
-  if (devNull >= 0) close(devNull);
-  if (saved >= 0) close(saved);
+  buildQuietly(mesh);
 }
 
 // The mesh step's passes on one thread, on spheres of the shipped size (frequency 10, 1,002 vertices),
