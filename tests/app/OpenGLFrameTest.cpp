@@ -52,11 +52,8 @@ struct TestMainFrame : MainFrame {
 class OpenGLFrameTest : public ::testing::Test {
  protected:
   static void reset() {  // for each test and each table row
-    WindowSystemState::instance().clear();
-    backend() = {};
-    windowsByHandle.clear();
-    log.clear();
-    failInit = failRender = 0;
+    WindowSystemState::instance().clear(), backend() = {}, windowsByHandle.clear();
+    log.clear(), failInit = failRender = 0;
   }
   void SetUp() override { reset(); }
   void TearDown() override { reset(); }
@@ -103,12 +100,10 @@ TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelForma
       {nullptr, 1, "sphere_k.obj"},
       {nullptr, 2, "unknown error while creating the scene"}};
   for (const auto& [fail, initFailure, reason] : rows) {
-    reset();
-    failInit = initFailure;
+    reset(), failInit = initFailure;
     if (fail) backend().*fail = true;
     TestMainFrame failing;
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
     EXPECT_EQ(failing.frame->open(kMainWindowStyle, 0, 0, 512, 512, nullptr, nullptr), -2);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find(reason), std::string::npos) << reason;
     EXPECT_EQ(failing.open(), -1) << "the class is registered once";
@@ -120,8 +115,7 @@ TEST_F(OpenGLFrameTest, OpenFailsWithTheReasonAndLeavesNoWindowWithoutPixelForma
 
 TEST_F(OpenGLFrameTest, LostContextSkipsFramesAndAFailingFrameEndsTheLoopWith1) {
   ASSERT_EQ(app.open(), 0);
-  log.clear();
-  backend().failMakeCurrent = true;
+  log.clear(), backend().failMakeCurrent = true;
   RedrawWindow(app.getHandle(), nullptr, nullptr, RDW_INVALIDATE);
   SendMessageA(app.getHandle(), WM_SIZE, 0, MAKELPARAM(10, 10));
   EXPECT_EQ(runMessageLoop(app.getHandle(), nullptr), 1);  // one paint, validated, no paint loop

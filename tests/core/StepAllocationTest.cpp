@@ -50,9 +50,7 @@ namespace {
 TEST(StepAllocation, StepsAllocateNothing) {
   const std::size_t beforeSetUp = allocationCount;
   Object3D mesh, threaded;
-  test::gridMesh(mesh, 20);
-  test::gridMesh(threaded, 20);
-  threaded.parallelFrom = 0;
+  test::gridMesh(mesh, 20), test::gridMesh(threaded, 20), threaded.parallelFrom = 0;
   Cloth cloth;
   ASSERT_GT(allocationCount, beforeSetUp);  // the counter sees the bodies' storage
   seedRandom(1);

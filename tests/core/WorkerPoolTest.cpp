@@ -41,8 +41,7 @@ TEST(WorkerPool, CallersOnTwoThreadsTakeTurns) {
     for (int job = 0; job < 2000; ++job) pool.run([&](int, int) { ++calls; });
   };
   std::thread other(caller);
-  caller();
-  other.join();
+  caller(), other.join();
   EXPECT_EQ(calls.load(), 2 * 2000 * 2);
 }
 

@@ -11,8 +11,7 @@ namespace {
 
 TEST(CommandLineTest, EachArgumentListAsksForOneThing) {
   using Action = CommandLine::Action;
-  const std::filesystem::path here = std::filesystem::current_path();
-  auto in = [&](const char* name) { return (here / name).string(); };
+  auto in = [here = std::filesystem::current_path()](const char* name) { return (here / name).string(); };
   const struct {
     std::vector<std::string> arguments;
     Action action;

@@ -30,9 +30,8 @@ namespace sv::test {
 // Whatever the file: only the first slot filled, built, every index inside its array, every value finite.
 inline bool isSoundMesh(const OBJ3D& reader) {
   if (!reader.objects[0] ||
-      std::any_of(reader.objects.begin() + 1, reader.objects.end(), [](const auto& o) { return o != nullptr; })) {
+      std::any_of(reader.objects.begin() + 1, reader.objects.end(), [](const auto& o) { return o != nullptr; }))
     return false;
-  }
   const Object3D& m = *reader.objects[0];
   auto in = [](std::int32_t i, std::int32_t count) { return i >= 0 && i < count; };
   auto finite = [](const Vec3D& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
@@ -77,13 +76,9 @@ struct LoadResult {
 inline std::unique_ptr<LoadResult> loadText(const std::string& content) {
   auto r = std::make_unique<LoadResult>();
   r->path = r->dir.write("model.obj", content);
-  ::testing::internal::CaptureStdout();
-  ::testing::internal::CaptureStderr();
-  r->reader.open(r->path);
-  r->reader.load();
-  r->reader.close();
-  r->err = ::testing::internal::GetCapturedStderr();
-  r->out = ::testing::internal::GetCapturedStdout();
+  ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
+  r->reader.open(r->path), r->reader.load(), r->reader.close();
+  r->err = ::testing::internal::GetCapturedStderr(), r->out = ::testing::internal::GetCapturedStdout();
   return r;
 }
 

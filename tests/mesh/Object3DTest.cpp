@@ -1,8 +1,6 @@
-// Object3D: what the add operations store for the reader (coordinates scaled by 5, normals negated,
-// indices from 1-based to 0-based, arrays from 256 elements; growth, trimming and the report lines show
-// in the shipped model's test), and the step, serial, fused over many steps and threaded, at every width
-// of the spring forces, against the plain reference step to the last bit, on the shipped sphere, a 100k
-// sphere and a mesh of awkward springs.
+// Object3D: what the add operations store for the reader (growth, trimming and the report lines show in the
+// shipped model's test), and the step, serial, fused over many steps and threaded, at every width of the
+// spring forces, against the plain reference step to the last bit, on meshes from small to 100k vertices.
 #include "GeodesicSphere.h"
 #include "ShippedModel.h"
 #include "core/Random.h"
@@ -28,10 +26,8 @@ TEST(Object3DAdd, ScalesNegatesAndCountsFromZero) {
   EXPECT_EQ((std::array{mesh.vertices.length(), mesh.normals.length(), mesh.faces.length(),
                         mesh.faceNormalIndices.length(), mesh.springs.length()}),
             (std::array<std::size_t, 5>{256, 256, 256, 256, 256}));
-  mesh.addVertex(-0.5, 0.25, 0);
-  mesh.addNormal(0, 1, 0);  // negated, zeros included
-  mesh.addFace({1, 2, 3}, {70, 80, 90}, {4, 5, 6});
-  mesh.addSpring(1, 2);
+  mesh.addVertex(-0.5, 0.25, 0), mesh.addNormal(0, 1, 0);  // the normal negated, zeros included
+  mesh.addFace({1, 2, 3}, {70, 80, 90}, {4, 5, 6}), mesh.addSpring(1, 2);
   EXPECT_TRUE(mesh.vertices[0].equals(Vec3D{-2.5, 1.25, 0, 0}));
   EXPECT_TRUE(std::signbit(mesh.normals[0].x) && mesh.normals[0].y == -1.0);
   EXPECT_EQ(
@@ -80,9 +76,7 @@ TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
     const char* mesh;
     std::function<void(Object3D&)> make;
     std::size_t parallelFrom;  // the threads take every mesh from this many particles on
-    int threads;
-    std::uint32_t seed;
-    int frames;
+    int threads, seed, frames;
     std::vector<double> dts;
     std::uint64_t fingerprint;
   } cases[] = {

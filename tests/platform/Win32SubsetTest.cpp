@@ -31,8 +31,7 @@ class Win32SubsetTest : public ::testing::Test {
     RecordingBackend::instance() = {};
     windowClass.cbSize = sizeof(WNDCLASSEXA);
     for (auto [name, procedure] : {std::pair<const char*, WNDPROC>{"Plain", DefWindowProcA}, {"OpenGL", openGLProc}}) {
-      windowClass.lpszClassName = name;
-      windowClass.lpfnWndProc = procedure;
+      windowClass.lpszClassName = name, windowClass.lpfnWndProc = procedure;
       ASSERT_NE(RegisterClassExA(&windowClass), 0);
     }
   }
@@ -43,11 +42,9 @@ class Win32SubsetTest : public ::testing::Test {
 };
 
 TEST_F(Win32SubsetTest, BadClassesHostileArgumentsAndStaleHandlesAreRefusedNotDereferenced) {
-  windowClass.lpszClassName = "Other";
-  windowClass.cbSize = 48;  // the size on 32-bit Windows only
+  windowClass.lpszClassName = "Other", windowClass.cbSize = 48;  // the size on 32-bit Windows only
   EXPECT_EQ(RegisterClassExA(&windowClass), 0);
-  windowClass.cbSize = sizeof(WNDCLASSEXA);
-  windowClass.lpfnWndProc = nullptr;
+  windowClass.cbSize = sizeof(WNDCLASSEXA), windowClass.lpfnWndProc = nullptr;
   EXPECT_EQ(RegisterClassExA(&windowClass) | RegisterClassExA(nullptr), 0);
   HWND stale = create("Plain");
   SendMessageA(stale, WM_CLOSE, 0, 0);

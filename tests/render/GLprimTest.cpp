@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <set>
 #include <tuple>
 
@@ -85,9 +84,7 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
               (Points{{x, y, z}, {1, 2, 3}, {0, 0, 0}, {0, 0, 0}, {6, 1, 0}, {5, 0, 0}}));
     EXPECT_EQ(Points(p.begin() + 8, p.begin() + 14),
               (Points{{x, y, z}, {0, n, 0}, {x + 6, y + 1, z}, {-1, 0, 0}, {x, y + 5, z}, {0, -1 - n, 0}}));
-    Calls materials;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(materials),
-                 [](const GLCall& c) { return c.name == "glMaterialfv"; });
+    const Calls materials = only(calls, [](const GLCall& c) { return c.name == "glMaterialfv"; });
     EXPECT_EQ(materials, (Calls{call("glMaterialfv", {gl::kFront, gl::kDiffuse, 0, 0.5, 0, 1}),
                                 call("glMaterialfv", {gl::kFront, gl::kDiffuse, 0.5, 0.5, 0, 1})}));
   }
@@ -96,8 +93,7 @@ TEST_P(GLprimTest, LinesJoinVerticesToRestPositionsAndTrianglesCarryOffsetCorner
 // Later frames write only positions (3 + 100, 12 bytes each) and draw as a fresh drawer; a grown mesh is laid anew.
 TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWhatAFreshDrawerDraws) {
   Object3D mesh, grown;
-  triangleMesh(mesh, {1, 2, 3}, 0, 0, 0);
-  triangleMesh(grown, {1, 2, 3}, 1, 2, 3, true);
+  triangleMesh(mesh, {1, 2, 3}, 0, 0, 0), triangleMesh(grown, {1, 2, 3}, 1, 2, 3, true);
   Cloth cloth;
   auto frame = [&](GLprim& prim, const Object3D& drawn) {
     prim.drawFloor(0.5, 5), prim.drawModel(drawn), prim.drawCloth(cloth);
@@ -118,9 +114,8 @@ TEST_P(GLprimTest, AfterTheFirstFrameOnlyPositionsAreWrittenAndEveryFrameDrawsWh
     mesh.vertices[2].x = i;
     EXPECT_EQ(std::count(calls.begin(), calls.end(), call("glEnableClientState", {gl::kVertexArray})),
               std::count(calls.begin(), calls.end(), call("glDisableClientState", {gl::kVertexArray})));
-    Calls uploads;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(uploads),
-                 [](const GLCall& c) { return c.name.starts_with("glBuffer") || c.name == "glGenBuffers"; });
+    const Calls uploads =
+        only(calls, [](const GLCall& c) { return c.name.starts_with("glBuffer") || c.name == "glGenBuffers"; });
     const bool written = i < 4 ? uploads == positionsOnly : countNamed(uploads, "glBufferData") > 0;
     EXPECT_TRUE(GetParam() ? written : uploads.empty() && countNamed(calls, "glBindBuffer") == 0) << "frame " << i;
     GLprim fresh;

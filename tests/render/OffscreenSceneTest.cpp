@@ -56,8 +56,7 @@ class OffscreenSceneTest : public ::testing::Test {
 TEST_F(OffscreenSceneTest, FirstFrameShowsBackgroundClothAndSphereDrawnWithBufferObjects) {
   const Pixels picture = frame(1);
   EXPECT_EQ(gl::getError(), gl::kNoError);
-  // The entry points found through GLX serve this EGL context: the drawing used buffer objects.
-  EXPECT_TRUE(gl::hasBufferObjects());
+  EXPECT_TRUE(gl::hasBufferObjects()) << "the entry points found through GLX serve this EGL context";
   // The clear colour (alpha 0.5) in the corners, the red cloth upper left, the green sphere in the middle.
   for (auto [x, y] : {std::pair{2, 2}, std::pair{509, 2}, std::pair{2, 509}, std::pair{509, 509}})
     EXPECT_EQ(count(picture, isBlue, x, y, x + 1, y + 1), 1) << x << "," << y;

@@ -6,7 +6,6 @@
 #include "support/RecordedCalls.h"
 #include "support/WorkingDirectory.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -36,14 +35,13 @@ class GLUWTest : public ::testing::Test {
 
 // The six view-transform calls in order, for a camera whose values all differ (the start one is in the pictures).
 TEST_F(GLUWTest, FrameClearsFirstSetsTheViewFromTheCameraAndEndsWithFinish) {
-  scene.resize(512, 384);
-  const Calls resized = takeCalls();
+  const Calls resized = (scene.resize(512, 384), takeCalls());
   EXPECT_EQ(resized[3], call("gluPerspective", {30, 512.0 / 384.0, 0.3, 200})) << "resize: near 0.3, far 200";
   EXPECT_EQ(resized.back(), call("glMatrixMode", {gl::kModelview})) << "resize leaves the model-view matrix current";
   scene.init();
   scene.camera.translation = {1, 2, 3}, scene.camera.rotation = {10, 20, 30}, scene.camera.eye.z = -7;
-  Calls frame = renderFrame(), view;
-  std::copy_if(frame.begin(), frame.end(), std::back_inserter(view), [](const GLCall& c) {
+  const Calls frame = renderFrame();
+  const Calls view = only(frame, [](const GLCall& c) {
     return c.name.starts_with("glu") || c.name.starts_with("glRo") || c.name == "glTranslated";
   });
   EXPECT_EQ(view,
@@ -135,8 +133,7 @@ TEST(GLUWMouseTest, DragAcrossTheWholeIntegerRangeDoesNotOverflow) {
   GLUW scene;
   scene.onMouse(kAlt | kCtrl, kLeftDown, 0, 50);  // the first message drags from (0, 0)
   EXPECT_EQ(scene.camera.eye.z, -5);
-  scene.onMouse(0, kLeftDown, INT32_MIN, INT32_MIN);
-  scene.onMouse(kAlt | kShift, kLeftDown, INT32_MAX, INT32_MAX);
+  scene.onMouse(0, kLeftDown, INT32_MIN, INT32_MIN), scene.onMouse(kAlt | kShift, kLeftDown, INT32_MAX, INT32_MAX);
   EXPECT_EQ(scene.camera.translation.y, (double(INT32_MIN) - INT32_MAX) / 20.0);
   scene.onMouse(kAlt | kCtrl, kLeftDown, INT32_MIN, INT32_MIN);
   EXPECT_EQ(scene.camera.eye.z, -100);

@@ -31,6 +31,10 @@ inline Calls takeCalls() {  // the calls since the last take, which are then for
   return calls;
 }
 
+inline Calls only(Calls calls, bool (*keep)(const GLCall&)) {  // the calls kept, in order
+  return std::erase_if(calls, [&](const GLCall& c) { return !keep(c); }), calls;
+}
+
 inline std::size_t countNamed(const Calls& calls, const std::string& name) {
   return std::count_if(calls.begin(), calls.end(), [&](const GLCall& c) { return c.name == name; });
 }

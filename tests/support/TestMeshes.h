@@ -13,9 +13,7 @@
 namespace sv::test {
 
 inline void buildQuietly(Object3D& mesh) {  // the report lines belong to the test that checks them
-  ::testing::internal::CaptureStdout();
-  mesh.build();
-  ::testing::internal::GetCapturedStdout();
+  ::testing::internal::CaptureStdout(), mesh.build(), ::testing::internal::GetCapturedStdout();
 }
 
 // A side x side grid in the plane z = 0, joined right, down and along one diagonal per cell, and built.

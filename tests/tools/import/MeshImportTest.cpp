@@ -33,13 +33,12 @@ TEST(MeshImportTest, ExportedShapesBecomeClosedMeshesTheReaderLoadsSilently) {
     text << std::ifstream(std::string(SV_SHAPES_DIR "/") + file).rdbuf();
     const MeshImport mesh(text.str(), {});
     EXPECT_TRUE(isClosed(mesh)) << counts;
-    for (const MeshImport::Triangle& t : mesh.faces) {
+    for (const MeshImport::Triangle& t : mesh.faces)
       for (int k = 0; k < 3; ++k) {  // centred convex shapes: every normal points away from the middle
         const MeshImport::Point &v = mesh.vertices[t.vertices[k]], &n = mesh.normals[t.normals[k]];
         EXPECT_GT(v[0] * n[0] + v[1] * n[1] + v[2] * n[2], 0) << counts;
         EXPECT_NEAR(std::hypot(v[0], v[1], v[2]), 0.2, 1e-12) << "every corner on the shipped sphere's radius";
       }
-    }
     const auto loaded = loadText(mesh.toText("shape"));
     EXPECT_EQ(loaded->out + loaded->err, counts) << "the counts, and not a word more";
   }
