@@ -55,7 +55,8 @@ launch() {  # FILE (or nothing) and the count lines the viewer must print
   [[ $(cat "$work/out") == "$2" ]] || fail "expected the four count lines of '${1:-}', got: $(cat "$work/out" "$work/err")"
   kill -0 "$viewer_pid" || fail "the viewer ended"
   xprop -id "$window" WM_CLASS | grep -q '"springview", "springview"' || fail "window class: $(xprop -id "$window" WM_CLASS)"
-  xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (' || fail "the window carries no icon"
+  # Read whole before matching: grep -q would stop early and xprop, still writing the picture, end on SIGPIPE.
+  [[ $(xprop -id "$window" _NET_WM_ICON) == *'Icon ('* ]] || fail "the window carries no icon"
   kill "$viewer_pid" && wait "$viewer_pid" 2>/dev/null || true
   viewer_pid=
 }
