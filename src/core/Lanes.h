@@ -31,4 +31,12 @@ inline Lanes2 length(const LaneVectors<Lanes2>& v) { return _mm_sqrt_pd(v.x * v.
   return _mm512_maskz_sqrt_pd(0xFF, v.x * v.x + v.y * v.y + v.z * v.z);
 }
 
+// Four rows of four lanes become four columns; the same turn takes the columns back to rows.
+[[gnu::always_inline, gnu::target("avx2")]] inline void transpose(const __m256d* rows, __m256d* columns) {
+  const __m256d t0 = _mm256_unpacklo_pd(rows[0], rows[1]), t1 = _mm256_unpackhi_pd(rows[0], rows[1]);
+  const __m256d t2 = _mm256_unpacklo_pd(rows[2], rows[3]), t3 = _mm256_unpackhi_pd(rows[2], rows[3]);
+  columns[0] = _mm256_permute2f128_pd(t0, t2, 0x20), columns[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+  columns[2] = _mm256_permute2f128_pd(t0, t2, 0x31), columns[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
+}
+
 }  // namespace sv

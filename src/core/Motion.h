@@ -3,6 +3,7 @@
 // of every operation inside them, is what makes the same seed give the same bits on every build.
 #pragma once
 
+#include "core/Lanes.h"
 #include "core/Random.h"
 #include "core/TurnTable.h"
 #include "core/Vec3D.h"
@@ -39,5 +40,28 @@ inline Vec3D eulerStep(const Vec3D& force, double mass, double dt, Vec3D& veloci
   position.add(travel);
   return acceleration;
 }
+
+// The two laws above for several bodies at once, a body per lane, operation for operation (the axis's
+// zero parts included: 0 * t is not folded away when t may be infinite or negative), so each lane gets
+// the bits of the law for one body.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpsabi"  // inlined into code of its lanes' target only; see Lanes.h
+template <typename Lanes>
+[[gnu::always_inline]] inline void pushWithTurn(LaneVectors<Lanes>& force, double strength, const Lanes& sin,
+                                                const Lanes& cos) {
+  constexpr double ax = 0.0, ay = 1.0, az = 0.0;
+  const Lanes zero{}, t = 1 - cos, x = zero + strength;
+  force.x = (cos + ax * ax * t) * x + (ax * ay * t - az * sin) * zero + (ax * az * t + ay * sin) * zero;
+  force.z = (ax * az * t - ay * sin) * x + (ay * az * t + ax * sin) * zero + (cos + az * az * t) * zero;
+}
+
+template <typename Lanes>
+[[gnu::always_inline]] inline void eulerStep(const LaneVectors<Lanes>& force, double mass, double dt,
+                                             LaneVectors<Lanes>& velocity, LaneVectors<Lanes>& position) {
+  const double perMass = dt / mass;
+  velocity.x += force.x * perMass * dt, velocity.y += force.y * perMass * dt, velocity.z += force.z * perMass * dt;
+  position.x += velocity.x * dt, position.y += velocity.y * dt, position.z += velocity.z * dt;
+}
+#pragma GCC diagnostic pop
 
 }  // namespace sv

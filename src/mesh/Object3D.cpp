@@ -36,6 +36,62 @@ void makeRoom(Array<T>& array, std::int32_t count) {
   if (static_cast<std::size_t>(count) >= array.length()) doubleLength(array);
 }
 
+// Four particles' vectors of one kind, as lanes: rows as they lie in memory, turned into columns.
+[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> loadFour(const MeshParticle* p,
+                                                                                Vec3D MeshParticle::*field) {
+  const __m256d rows[4] = {_mm256_loadu_pd(&(p[0].*field).x), _mm256_loadu_pd(&(p[1].*field).x),
+                           _mm256_loadu_pd(&(p[2].*field).x), _mm256_loadu_pd(&(p[3].*field).x)};
+  __m256d columns[4];
+  transpose(rows, columns);
+  return {columns[0], columns[1], columns[2]};
+}
+
+// The sums just stored, read back in the widths they were written in, so the stores reach the loads.
+[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> loadFourForces(const MeshParticle* p) {
+  __m256d rows[4], columns[4];
+  for (int j = 0; j < 4; ++j) rows[j] = _mm256_set_m128d(_mm_load_sd(&p[j].force.z), _mm_loadu_pd(&p[j].force.x));
+  transpose(rows, columns);
+  return {columns[0], columns[1], columns[2]};
+}
+
+// Back to four rows; x, y and z of each are written, never w.
+[[gnu::always_inline, gnu::target("avx2")]] inline void storeFour(const LaneVectors<Lanes4>& v, MeshParticle* p,
+                                                                  Vec3D MeshParticle::*field) {
+  const __m256d columns[4] = {v.x, v.y, v.z, _mm256_setzero_pd()};
+  __m256d rows[4];
+  transpose(columns, rows);
+  for (int j = 0; j < 4; ++j) {
+    Vec3D& to = p[j].*field;
+    _mm_storeu_pd(&to.x, _mm256_castpd256_pd128(rows[j]));
+    _mm_store_sd(&to.z, _mm256_extractf128_pd(rows[j], 1));
+  }
+}
+
+// applyAnchorAndIntegrate for four particles, a lane each.
+[[gnu::always_inline, gnu::target("avx2")]] inline void anchorAndIntegrate(LaneVectors<Lanes4>& force,
+                                                                           LaneVectors<Lanes4>& velocity,
+                                                                           LaneVectors<Lanes4>& displacement,
+                                                                           double dt) {
+  const Lanes4 zero{};
+  LaneVectors<Lanes4> anchor;
+  DampedSpring::forceAlong(zero + MeshParticle::anchorStiffness, zero + MeshParticle::anchorDamping,
+                           zero + MeshParticle::anchorRestLength, length(displacement), velocity, displacement, anchor);
+  force.x += anchor.x, force.y += anchor.y, force.z += anchor.z;
+  eulerStep(force, MeshParticle::mass, dt, velocity, displacement);
+}
+
+// Four particles from p on: their sums, anchors and integration, velocity and displacement stored; the
+// force, which the caller stores or replaces, returned.
+[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> sumAnchorAndIntegrateFour(MeshParticle* p,
+                                                                                                 double dt) {
+  LaneVectors<Lanes4> force = loadFourForces(p), velocity = loadFour(p, &MeshParticle::velocity),
+                      displacement = loadFour(p, &MeshParticle::displacement);
+  anchorAndIntegrate(force, velocity, displacement, dt);
+  storeFour(velocity, p, &MeshParticle::velocity);
+  storeFour(displacement, p, &MeshParticle::displacement);
+  return force;
+}
+
 Vec3D zeroVector() {
   Vec3D v;
   v.fill(0.0);
@@ -236,9 +292,10 @@ inline void Object3D::applyBodyForce(MeshParticle& p, const TurnTable::SinCos& t
 }
 
 // The last step's sums, then the anchor spring (rest length 0) draws each particle back to its rest
-// position; the particle moves and its vertex follows.
+// position; the particle moves and its vertex follows. Four particles at a time where the springs are.
 void Object3D::endLastStep(Range range, double dt) {
-  meshSpringForces.gather(particles, range.begin, range.end, [&](std::size_t i) {
+  const std::size_t rest = SpringForces::width() >= 4 ? endLastStepInFours(range, dt) : range.begin;
+  meshSpringForces.gather(particles, rest, range.end, [&](std::size_t i) {
     MeshParticle& p = particles[i];
     applyAnchorAndIntegrate(p, dt);
     vertices[i].set(p.restPosition);
@@ -250,12 +307,46 @@ void Object3D::endLastStep(Range range, double dt) {
 // one trip through the particles instead of three. The vertices are left to the last step.
 void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double nextSwell) {
   const TurnTable& turns = TurnTable::instance();
-  meshSpringForces.gather(particles, range.begin, range.end, [&](std::size_t i) {
+  const std::size_t rest = SpringForces::width() >= 4 ? endStepInFours(range, dt, nextSwell) : range.begin;
+  meshSpringForces.gather(particles, rest, range.end, [&](std::size_t i) {
     fetchTurnAhead(turns, i, range.end);
     MeshParticle& p = particles[i];
     applyAnchorAndIntegrate(p, dt);
     applyBodyForce(p, turns.forDraw(windDraws[i]), nextSwell);
   });
+}
+
+// endLastStep four particles a lane each, as far as fours go; returns where they stopped.
+[[gnu::target("avx2")]] std::size_t Object3D::endLastStepInFours(Range range, double dt) {
+  std::size_t i = range.begin;
+  for (; i + 4 <= range.end; i += 4) {
+    meshSpringForces.gather(particles, i, i + 4);
+    storeFour(sumAnchorAndIntegrateFour(&particles[i], dt), &particles[i], &MeshParticle::force);
+    for (std::size_t j = i; j < i + 4; ++j) {
+      vertices[j].set(particles[j].restPosition);
+      vertices[j].add(particles[j].displacement);
+    }
+  }
+  return i;
+}
+
+// endStepAndApplyNextBodyForces four particles a lane each, as far as fours go; returns where they stopped.
+[[gnu::target("avx2")]] std::size_t Object3D::endStepInFours(Range range, double dt, double nextSwell) {
+  const TurnTable& turns = TurnTable::instance();
+  const Lanes4 vertical = Lanes4{} + (MeshParticle::mass * kVerticalCoefficient) * nextSwell;
+  std::size_t i = range.begin;
+  for (; i + 4 <= range.end; i += 4) {
+    meshSpringForces.gather(particles, i, i + 4, [&](std::size_t j) { fetchTurnAhead(turns, j, range.end); });
+    LaneVectors<Lanes4> force = sumAnchorAndIntegrateFour(&particles[i], dt);
+    const TurnTable::SinCos* turn[4] = {&turns.forDraw(windDraws[i]), &turns.forDraw(windDraws[i + 1]),
+                                        &turns.forDraw(windDraws[i + 2]), &turns.forDraw(windDraws[i + 3])};
+    pushWithTurn(force, MeshParticle::mass * kWindCoefficient,
+                 Lanes4{turn[0]->sin, turn[1]->sin, turn[2]->sin, turn[3]->sin},
+                 Lanes4{turn[0]->cos, turn[1]->cos, turn[2]->cos, turn[3]->cos});
+    force.y = vertical;
+    storeFour(force, &particles[i], &MeshParticle::force);
+  }
+  return i;
 }
 
 inline void Object3D::applyAnchorAndIntegrate(MeshParticle& p, double dt) {

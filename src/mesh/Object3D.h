@@ -72,6 +72,8 @@ class Object3D : public Object {
   void endLastStep(Range range, double dt);
   void endStepAndApplyNextBodyForces(Range range, double dt, double nextSwell);
   static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
+  std::size_t endLastStepInFours(Range range, double dt);
+  std::size_t endStepInFours(Range range, double dt, double nextSwell);
 
   // For the threaded step: the particles in one block per thread, and a share of the springs each;
   // the wind draws of a step, taken in particle order before the forces. Made by build for the threads

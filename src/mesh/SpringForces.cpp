@@ -66,14 +66,6 @@ void inPairs(const MeshSpring* springs, const MeshParticle* particles, std::size
   oneByOne(springs, particles, k, to, forces);
 }
 
-// Four rows of four lanes become four columns.
-[[gnu::always_inline, gnu::target("avx2")]] inline void transpose(const __m256d* rows, __m256d* columns) {
-  const __m256d t0 = _mm256_unpacklo_pd(rows[0], rows[1]), t1 = _mm256_unpackhi_pd(rows[0], rows[1]);
-  const __m256d t2 = _mm256_unpacklo_pd(rows[2], rows[3]), t3 = _mm256_unpackhi_pd(rows[2], rows[3]);
-  columns[0] = _mm256_permute2f128_pd(t0, t2, 0x20), columns[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
-  columns[2] = _mm256_permute2f128_pd(t0, t2, 0x31), columns[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
-}
-
 [[gnu::always_inline, gnu::target("avx2")]] inline __m256d load(const Vec3D& v) { return _mm256_loadu_pd(&v.x); }
 
 // Four springs' dp and dv as whole vectors per spring (the fourth lane rides along unused), then turned
