@@ -46,14 +46,6 @@ void makeRoom(Array<T>& array, std::int32_t count) {
   return {columns[0], columns[1], columns[2]};
 }
 
-// The sums just stored, read back in the widths they were written in, so the stores reach the loads.
-[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> loadFourForces(const MeshParticle* p) {
-  __m256d rows[4], columns[4];
-  for (int j = 0; j < 4; ++j) rows[j] = _mm256_set_m128d(_mm_load_sd(&p[j].force.z), _mm_loadu_pd(&p[j].force.x));
-  transpose(rows, columns);
-  return {columns[0], columns[1], columns[2]};
-}
-
 // Back to four rows; x, y and z of each are written, never w.
 [[gnu::always_inline, gnu::target("avx2")]] inline void storeFour(const LaneVectors<Lanes4>& v, MeshParticle* p,
                                                                   Vec3D MeshParticle::*field) {
@@ -80,12 +72,16 @@ void makeRoom(Array<T>& array, std::int32_t count) {
   eulerStep(force, MeshParticle::mass, dt, velocity, displacement);
 }
 
-// Four particles from p on: their sums, anchors and integration, velocity and displacement stored; the
-// force, which the caller stores or replaces, returned.
-[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> sumAnchorAndIntegrateFour(MeshParticle* p,
-                                                                                                 double dt) {
-  LaneVectors<Lanes4> force = loadFourForces(p), velocity = loadFour(p, &MeshParticle::velocity),
-                      displacement = loadFour(p, &MeshParticle::displacement);
+// Four particles from first on: their sums, anchors and integration, velocity and displacement
+// stored; the force, which the caller stores or replaces, returned.
+[[gnu::always_inline, gnu::target("avx2")]] inline LaneVectors<Lanes4> sumAnchorAndIntegrateFour(
+    const SpringForces& sums, Array<MeshParticle>& particles, std::size_t first, double dt) {
+  __m256d rows[4], columns[4];
+  sums.sumFour(particles, first, rows);
+  transpose(rows, columns);
+  MeshParticle* p = &particles[first];
+  LaneVectors<Lanes4> force{columns[0], columns[1], columns[2]},
+      velocity = loadFour(p, &MeshParticle::velocity), displacement = loadFour(p, &MeshParticle::displacement);
   anchorAndIntegrate(force, velocity, displacement, dt);
   storeFour(velocity, p, &MeshParticle::velocity);
   storeFour(displacement, p, &MeshParticle::displacement);
@@ -320,8 +316,7 @@ void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double next
 [[gnu::target("avx2")]] std::size_t Object3D::endLastStepInFours(Range range, double dt) {
   std::size_t i = range.begin;
   for (; i + 4 <= range.end; i += 4) {
-    meshSpringForces.gather(particles, i, i + 4);
-    storeFour(sumAnchorAndIntegrateFour(&particles[i], dt), &particles[i], &MeshParticle::force);
+    storeFour(sumAnchorAndIntegrateFour(meshSpringForces, particles, i, dt), &particles[i], &MeshParticle::force);
     for (std::size_t j = i; j < i + 4; ++j) {
       vertices[j].set(particles[j].restPosition);
       vertices[j].add(particles[j].displacement);
@@ -336,8 +331,8 @@ void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double next
   const Lanes4 vertical = Lanes4{} + (MeshParticle::mass * kVerticalCoefficient) * nextSwell;
   std::size_t i = range.begin;
   for (; i + 4 <= range.end; i += 4) {
-    meshSpringForces.gather(particles, i, i + 4, [&](std::size_t j) { fetchTurnAhead(turns, j, range.end); });
-    LaneVectors<Lanes4> force = sumAnchorAndIntegrateFour(&particles[i], dt);
+    for (std::size_t j = i; j < i + 4; ++j) fetchTurnAhead(turns, j, range.end);
+    LaneVectors<Lanes4> force = sumAnchorAndIntegrateFour(meshSpringForces, particles, i, dt);
     const TurnTable::SinCos* turn[4] = {&turns.forDraw(windDraws[i]), &turns.forDraw(windDraws[i + 1]),
                                         &turns.forDraw(windDraws[i + 2]), &turns.forDraw(windDraws[i + 3])};
     pushWithTurn(force, MeshParticle::mass * kWindCoefficient,

@@ -218,7 +218,8 @@ void SpringForces::build(const Array<MeshSpring>& springs, std::size_t particleC
     ends[static_cast<std::size_t>(next[static_cast<std::size_t>(springs[k].first)]++)] = end;
     ends[static_cast<std::size_t>(next[static_cast<std::size_t>(springs[k].second)]++)] = end + 1;
   }
-  forces.setLength(3 * springCount);
+  forces.setLength(3 * springCount + 1);
+  forces[3 * springCount] = 0.0;
 }
 
 bool SpringForces::fits(const Array<MeshSpring>& springs, std::size_t particleCount) const {
