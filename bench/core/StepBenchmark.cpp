@@ -3,11 +3,11 @@
 // moved at the measured copy bandwidth. Meshes of 1k to 1M vertices are generated in memory through
 // the add operations: a triangulated square grid with a spring along every triangle edge. The large
 // meshes also step on all threads, against the same mesh on one.
+#include "GeodesicSphere.h"
+#include "ShippedModel.h"
 #include "cloth/Cloth.h"
 #include "core/Random.h"
 #include "core/WorkerPool.h"
-#include "GeodesicSphere.h"
-#include "ShippedModel.h"
 #include "mesh/Object3D.h"
 #include "mesh/SpringForces.h"
 
