@@ -104,5 +104,22 @@ TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
   SpringForces::setWidth(SpringForces::widestOffered());
 }
 
+// Springs added after build take part in the next step, on threads as on one. The array doubles, so
+// the springs past the new one join particle 0 to itself; their rest lengths are set, as build would.
+TEST(Object3DStep, SpringsAddedAfterBuildTakePartInTheStep) {
+  const auto gridWithLateSpring = [](Object3D& mesh) {
+    test::gridMesh(mesh, 12);
+    mesh.parallelFrom = 0;
+    mesh.addSpring(1, 144);
+    for (MeshSpring& s : mesh.springs) s.restLength = std::isnan(s.restLength) ? 1.0 : s.restLength;
+  };
+  for (int threads : {1, 2}) {
+    WorkerPool::shared().setThreadCount(threads);
+    Object3D reference, mesh;
+    gridWithLateSpring(reference), gridWithLateSpring(mesh);
+    EXPECT_EQ(afterFrames(mesh, 5, 4, {0.1}, false), afterFrames(reference, 5, 4, {0.1}, true)) << threads;
+  }
+}
+
 }  // namespace
 }  // namespace sv
