@@ -11,6 +11,7 @@
 #include "support/ReferenceStep.h"
 #include "support/TestMeshes.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -95,13 +96,18 @@ TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
     EXPECT_EQ(expected, c.fingerprint) << c.mesh << std::hex << ": now 0x" << expected;
     for (int width : {1, 2, 4, 8}) {  // the spring forces at every width this processor offers
       SpringForces::setWidth(width);
+      EXPECT_EQ(SpringForces::width(), std::min(width, SpringForces::widestOffered()));
       Object3D mesh;
       c.make(mesh);
       mesh.parallelFrom = c.parallelFrom;
       EXPECT_EQ(afterFrames(mesh, c.seed, c.frames, c.dts, false), expected) << c.mesh << ", width " << width;
     }
   }
-  SpringForces::setWidth(SpringForces::widestOffered());
+  SpringForces::setWidth(3);  // not a width: the widest offered
+  EXPECT_EQ(SpringForces::width(), SpringForces::widestOffered());
+  EXPECT_EQ(SpringForces::widestOffered(), __builtin_cpu_supports("avx512f") ? 8
+                                           : __builtin_cpu_supports("avx2")  ? 4
+                                                                             : 2);
 }
 
 // Springs added after build take part in the next step, on threads as on one. The array doubles, so
