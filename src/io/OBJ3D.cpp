@@ -21,6 +21,14 @@ namespace sv {
 
 namespace {
 
+// A keyword in quotes, to start a message. Appended rather than "'" + std::string(keyword), which
+// GCC 12 flags with a false -Wrestrict warning in optimised builds.
+std::string quoted(std::string_view keyword) {
+  std::string text = "'";
+  text.append(keyword);
+  return text += '\'';
+}
+
 // With an exponent, with a fraction, or whole: the longest alternative first.
 const std::string kNumber = "([-]*[0-9]+\\.[0-9]+[eE]{1}[-+]?[0-9]+|[-]*[0-9]+\\.[0-9]+|[-]*[0-9]+)";
 // What a v and a vn line give, as messages name them.
@@ -346,7 +354,7 @@ OBJ3D::LineRead OBJ3D::readGroups(std::string_view keyword, std::string_view lin
   if (readPlainLine(entry.shape, keyword, line, groups)) return LineRead::read;
   if (!entry.pattern->matchAtStart(line)) {
     if (!entry.pattern->gaveUp()) return LineRead::unmatched;
-    report(lineNumber_, "'" + std::string(keyword) + "' line is too costly to match; line skipped");
+    report(lineNumber_, quoted(keyword) + " line is too costly to match; line skipped");
     return LineRead::givenUp;
   }
   for (std::size_t g = 0; g < groups.size(); ++g) groups[g] = entry.pattern->group(g + 1);
@@ -400,7 +408,7 @@ void OBJ3D::readPoint(const char* what, std::string_view keyword, std::string_vi
   std::string_view text[3];
   if (const LineRead read = readGroups(keyword, line, text); read != LineRead::read) {
     if (read == LineRead::unmatched) {
-      report(lineNumber_, "'" + std::string(keyword) + "' line does not read as three numbers; line skipped");
+      report(lineNumber_, quoted(keyword) + " line does not read as three numbers; line skipped");
     }
     numbers.drop(lineNumber_);
     return;
