@@ -50,7 +50,7 @@ template <typename Lanes>
 [[gnu::always_inline]] inline void pushWithTurn(LaneVectors<Lanes>& force, double strength, const Lanes& sin,
                                                 const Lanes& cos) {
   constexpr double ax = 0.0, ay = 1.0, az = 0.0;
-  const Lanes zero{}, t = 1 - cos, x = zero + strength;
+  const Lanes zero{}, t = 1 - cos, x = strength - zero;  // not zero + strength, which turns -0 into +0
   force.x = (cos + ax * ax * t) * x + (ax * ay * t - az * sin) * zero + (ax * az * t + ay * sin) * zero;
   force.z = (ax * az * t - ay * sin) * x + (ay * az * t + ax * sin) * zero + (cos + az * az * t) * zero;
 }

@@ -64,10 +64,10 @@ void makeRoom(Array<T>& array, std::int32_t count) {
                                                                            LaneVectors<Lanes4>& velocity,
                                                                            LaneVectors<Lanes4>& displacement,
                                                                            double dt) {
-  const Lanes4 zero{};
   LaneVectors<Lanes4> anchor;
-  DampedSpring::forceAlong(zero + MeshParticle::anchorStiffness, zero + MeshParticle::anchorDamping,
-                           zero + MeshParticle::anchorRestLength, length(displacement), velocity, displacement, anchor);
+  DampedSpring::forceAlong(_mm256_set1_pd(MeshParticle::anchorStiffness), _mm256_set1_pd(MeshParticle::anchorDamping),
+                           _mm256_set1_pd(MeshParticle::anchorRestLength), length(displacement), velocity, displacement,
+                           anchor);
   force.x += anchor.x, force.y += anchor.y, force.z += anchor.z;
   eulerStep(force, MeshParticle::mass, dt, velocity, displacement);
 }
@@ -328,7 +328,7 @@ void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double next
 // endStepAndApplyNextBodyForces four particles a lane each, as far as fours go; returns where they stopped.
 [[gnu::target("avx2")]] std::size_t Object3D::endStepInFours(Range range, double dt, double nextSwell) {
   const TurnTable& turns = TurnTable::instance();
-  const Lanes4 vertical = Lanes4{} + (MeshParticle::mass * kVerticalCoefficient) * nextSwell;
+  const Lanes4 vertical = _mm256_set1_pd((MeshParticle::mass * kVerticalCoefficient) * nextSwell);
   std::size_t i = range.begin;
   for (; i + 4 <= range.end; i += 4) {
     for (std::size_t j = i; j < i + 4; ++j) fetchTurnAhead(turns, j, range.end);
