@@ -86,14 +86,7 @@ TEST(Object3DStep, SerialFusedAndThreadedStepsGiveTheReferenceBits) {
                {"awkward springs, 8 threads", scattered(11, 3000), 0, 8, 3, 3, {0.1, 0.0}, 0xB8406D41E338E1F1ull},
                {"scattered", scattered(11, 120), threshold, 1, 11, 30, {0.1}, 0x2CD88AE3A6296EA6ull},
                {"grid", grid, threshold, 1, 7, 40, {0.1, 0.0, 0.025}, 0xBAB64CCA16C0DDEAull},
-               {"scattered, short steps",
-                scattered(44, 70),
-                threshold,
-                1,
-                44,
-                15,
-                {0.0, 0.0, 0.05, 0.1},
-                0x9BA6AEF2F3EA7A1Bull}};
+               {"short steps", scattered(44, 70), threshold, 1, 44, 15, {0.0, 0.0, 0.05, 0.1}, 0x9BA6AEF2F3EA7A1Bull}};
   for (const auto& c : cases) {
     Object3D reference;
     c.make(reference);
