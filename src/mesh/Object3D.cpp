@@ -294,8 +294,7 @@ void Object3D::endLastStep(Range range, double dt) {
   meshSpringForces.gather(particles, rest, range.end, [&](std::size_t i) {
     MeshParticle& p = particles[i];
     applyAnchorAndIntegrate(p, dt);
-    vertices[i].set(p.restPosition);
-    vertices[i].add(p.displacement);
+    followParticle(i);
   });
 }
 
@@ -317,10 +316,7 @@ void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double next
   std::size_t i = range.begin;
   for (; i + 4 <= range.end; i += 4) {
     storeFour(sumAnchorAndIntegrateFour(meshSpringForces, particles, i, dt), &particles[i], &MeshParticle::force);
-    for (std::size_t j = i; j < i + 4; ++j) {
-      vertices[j].set(particles[j].restPosition);
-      vertices[j].add(particles[j].displacement);
-    }
+    for (std::size_t j = i; j < i + 4; ++j) followParticle(j);
   }
   return i;
 }
@@ -342,6 +338,12 @@ void Object3D::endStepAndApplyNextBodyForces(Range range, double dt, double next
     storeFour(force, &particles[i], &MeshParticle::force);
   }
   return i;
+}
+
+// Vertex i is where its particle now is.
+inline void Object3D::followParticle(std::size_t i) {
+  vertices[i].set(particles[i].restPosition);
+  vertices[i].add(particles[i].displacement);
 }
 
 inline void Object3D::applyAnchorAndIntegrate(MeshParticle& p, double dt) {

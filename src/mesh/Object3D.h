@@ -72,6 +72,7 @@ class Object3D : public Object {
   void endLastStep(Range range, double dt);
   void endStepAndApplyNextBodyForces(Range range, double dt, double nextSwell);
   static void applyAnchorAndIntegrate(MeshParticle& p, double dt);
+  void followParticle(std::size_t i);
   std::size_t endLastStepInFours(Range range, double dt);
   std::size_t endStepInFours(Range range, double dt, double nextSwell);
 
